@@ -1,5 +1,6 @@
 #include "support/Samples.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
