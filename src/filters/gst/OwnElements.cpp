@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "filters/gst/GstDvSceneDetect.h"
+#include "filters/gst/GstPatchedFileSrc.h"
 
 namespace tavrel {
 
@@ -12,7 +13,9 @@ namespace {
 
 gboolean PluginInit(GstPlugin* plugin) {
     return gst_element_register(plugin, kDvSceneDetectFactory, GST_RANK_NONE,
-                                DvSceneDetectElementType());
+                                DvSceneDetectElementType()) &&
+           gst_element_register(plugin, kPatchedFileSrcFactory, GST_RANK_NONE,
+                                PatchedFileSrcType());
 }
 
 }  // namespace
