@@ -6,19 +6,14 @@
 
 #include <gst/gst.h>
 
-#include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "pipelines/BytePatch.h"
 
 namespace tavrel {
 
 inline constexpr const char* kPatchedFileSrcFactory = "tavrel_patched_filesrc";
-
-struct TBytePatch {
-    std::uint64_t Offset = 0;
-    std::array<std::uint8_t, 4> Bytes{};
-};
 
 GType PatchedFileSrcType();
 
