@@ -1,0 +1,11 @@
+#pragma once
+// The subcommands of tavrel-cli. Each returns the process exit status.
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace tavrel::cli {
+
+int RunInfo(const QStringList& files, QTextStream& out, QTextStream& err);
+
+}  // namespace tavrel::cli

@@ -1,0 +1,45 @@
+// tavrel-cli: the program's catalogue and engine without a window.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/Cli.h"
+#include "filters/gst/OwnElements.h"
+
+namespace {
+
+const char* kUsage =
+    "Utilisation : tavrel-cli COMMANDE [ARGUMENTS]\n"
+    "\n"
+    "Commandes :\n"
+    "  info FICHIER...   affiche ce que Tavrel sait de chaque fichier\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavrel"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h")) {
+        (args.isEmpty() ? err : out) << kUsage;
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString command = args.takeFirst();
+    if (!tavrel::RegisterOwnElements()) {
+        err << "Impossible d'initialiser GStreamer." << Qt::endl;
+        return 1;
+    }
+    if (command == QLatin1String("info")) {
+        if (args.isEmpty()) {
+            err << "info : indiquez au moins un fichier." << Qt::endl;
+            return 2;
+        }
+        return tavrel::cli::RunInfo(args, out, err);
+    }
+    err << QStringLiteral("Commande inconnue : %1").arg(command) << Qt::endl << kUsage;
+    return 2;
+}
