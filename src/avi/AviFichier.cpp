@@ -1,8 +1,13 @@
 #include "avi/AviFichier.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <filesystem>
 #include <mutex>
+
+#include "avi/AviParam.h"
+#include "avi/AviPatch.h"
 
 #include "avi/MediaFormat.h"
 #include "framework/Settings.h"
@@ -68,6 +73,12 @@ QString TaviFichier::GetSortKey(const TSortIndex& order) const {
     return TSRFichier::GetSortKey(order);
 }
 
+void TaviFichier::MarkUnreadable() {
+    TimecodeText.clear();
+    DatecodeText.clear();
+    DatecodeKey = kNotAvi;
+}
+
 void TaviFichier::Build() {
     std::lock_guard lock(AnalysisLock());
     TimeShift = 0;
@@ -78,12 +89,32 @@ void TaviFichier::Build() {
     HasScn = QFileInfo::exists(ChangeExtension(FullName, QStringLiteral(".scn")));
     HasSrt = QFileInfo::exists(ChangeExtension(FullName, QStringLiteral(".srt")));
 
+    const QByteArray localName = QFile::encodeName(FullName);
+    {
+        const TFriendlyAviParam avi(std::filesystem::path(localName.toStdString()));
+        if (avi.Opened() && avi.IsAvi()) {
+            Codec = QString::fromLatin1(avi.CodecFourCC().c_str(), 4);
+        } else {
+            MarkUnreadable();
+        }
+    }
+
     TdmList& analysis = FileAnalysis();
-    const bool analysed = analysis.AnalyseStreams(FullName);
-    if (!analysed) {
-        TimecodeText.clear();
-        DatecodeText.clear();
-        DatecodeKey = kNotAvi;
+    if (!analysis.AnalyseStreams(FullName)) {
+        // GStreamer refused the DV stream under the codec the file declares:
+        // analyse it again as if the file declared "dvsd". The file itself is
+        // only read; the patch exists in memory for this analysis alone.
+        const std::filesystem::path path(localName.toStdString());
+        const TFourCC stored = ReadAviCodec(path);
+        if (stored != kFccDvsd) {
+            const TAviHeaderPositions where = ScanAviHeaders(path);
+            std::vector<TBytePatch> patches;
+            for (std::int64_t pos : {where.CodecPos, where.CompressionPos})
+                if (pos >= 0)
+                    patches.push_back({static_cast<std::uint64_t>(pos), {'d', 'v', 's', 'd'}});
+            if (where.CodecPos < 0 || !analysis.AnalyseStreamsPatched(FullName, patches))
+                MarkUnreadable();
+        }
     }
     const TMediaAnalysis& a = analysis.MediaAnalysis();
 
@@ -112,7 +143,7 @@ void TaviFichier::Build() {
     }
 
     if (a.HasAudio) {
-        const TWaveFormat& w = a.WaveFormat;
+        const TWaveFormatEx& w = a.WaveFormat;
         AudioRate = static_cast<std::int32_t>(w.SamplesPerSec);
         AudioBits = w.BitsPerSample;
         AudioText = QStringLiteral("%1Hz ").arg(w.SamplesPerSec);

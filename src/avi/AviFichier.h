@@ -70,6 +70,7 @@ class TaviFichier : public TSRFichier {
 
   private:
     void Build();
+    void MarkUnreadable();
 };
 
 // The class the command engine creates its records with.

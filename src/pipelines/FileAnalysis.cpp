@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstring>
 
+#include "avi/AviParam.h"
 #include "filters/gst/GstDvSceneDetect.h"
 #include "filters/gst/GstPatchedFileSrc.h"
 #include "filters/gst/OwnElements.h"
@@ -19,6 +20,7 @@ namespace {
 struct TBranch {
     GstPad* demuxPad = nullptr;  // owned reference
     GstCaps* caps = nullptr;     // owned reference, caps at the first sample
+    int streamNumber = -1;       // the file's stream this avidemux output carries
     bool fromDvSplitter = false;
     bool throughReader = false;
     bool done = false;  // first sample or end of stream seen
@@ -143,10 +145,28 @@ void OnDvSplitterPad(GstElement* /*dvdemux*/, GstPad* pad, gpointer data) {
     LinkToElement(pad, AddSinkBranch(run, raw));
 }
 
+// avidemux ends the stream id of each output with the stream's number in
+// the file, counted from 1 ("…/001" is the first stream).
+int StreamNumberOf(GstPad* pad) {
+    gchar* id = gst_pad_get_stream_id(pad);
+    int number = -1;
+    if (id) {
+        const char* slash = std::strrchr(id, '/');
+        if (slash && slash[1]) {
+            char* end = nullptr;
+            const long n = std::strtol(slash + 1, &end, 10);
+            if (end && *end == '\0' && n >= 1 && n <= 1000) number = static_cast<int>(n) - 1;
+        }
+        g_free(id);
+    }
+    return number;
+}
+
 void OnAviPad(GstElement* /*avidemux*/, GstPad* pad, gpointer data) {
     auto* run = static_cast<TRun*>(data);
     auto branch = std::make_unique<TBranch>();
     branch->demuxPad = GST_PAD(gst_object_ref(pad));
+    branch->streamNumber = StreamNumberOf(pad);
     GstCaps* caps = gst_pad_get_current_caps(pad);
     bool system = false;
     const bool dv = IsDvCaps(caps, system);
@@ -222,58 +242,59 @@ std::int64_t DurationHns(GstPad* pad) {
     return ns / 100;
 }
 
-// Format blocks as GStreamer describes a stream, for the streams whose file
-// format block is not at hand (the outputs of dvdemux).
+// Format blocks of the outputs of dvdemux, which the file does not declare.
 bool VideoInfoFromCaps(const GstCaps* caps, TVideoInfo& out) {
     if (!caps || gst_caps_get_size(caps) == 0) return false;
     const GstStructure* s = gst_caps_get_structure(caps, 0);
-    int width = 0;
-    int height = 0;
     int num = 0;
     int den = 0;
-    gst_structure_get_int(s, "width", &width);
-    gst_structure_get_int(s, "height", &height);
+    gst_structure_get_int(s, "width", &out.Width);
+    gst_structure_get_int(s, "height", &out.Height);
     if (gst_structure_get_fraction(s, "framerate", &num, &den) && num > 0 && den > 0)
         out.AvgTimePerFrameHns =
             static_cast<std::int64_t>(gst_util_uint64_scale_round(10000000, den, num));
-    out.Width = width;
-    out.Height = height;
     bool system = false;
-    if (IsDvCaps(caps, system)) {
-        std::memcpy(out.Compression.data(), "dvsd", 4);
-        // 25 Mbit/s DV: the whole frame every frame period.
-        const std::uint64_t frameBytes = height == 480 ? kFrameSize525 : kFrameSize625;
-        if (out.AvgTimePerFrameHns > 0)
-            out.BitRate =
-                static_cast<std::uint32_t>(frameBytes * 8 * 10000000 / out.AvgTimePerFrameHns);
-    }
+    if (IsDvCaps(caps, system)) std::memcpy(out.Compression.data(), "dvsd", 4);
     return true;
 }
 
-bool WaveFormatFromCaps(const GstCaps* caps, TWaveFormat& out) {
+bool WaveFormatFromCaps(const GstCaps* caps, TWaveFormatEx& out) {
     if (!caps || gst_caps_get_size(caps) == 0) return false;
     const GstStructure* s = gst_caps_get_structure(caps, 0);
     int rate = 0;
     int channels = 0;
     gst_structure_get_int(s, "rate", &rate);
     gst_structure_get_int(s, "channels", &channels);
+    out.FormatTag = 1;  // dvdemux gives 16-bit PCM
     out.SamplesPerSec = static_cast<std::uint32_t>(rate);
     out.Channels = static_cast<std::uint16_t>(channels);
-    if (gst_structure_has_name(s, "audio/x-raw")) {
-        const char* format = gst_structure_get_string(s, "format");
-        int bits = 16;
-        if (format && (std::strncmp(format, "U8", 2) == 0 || std::strncmp(format, "S8", 2) == 0))
-            bits = 8;
-        else if (format && std::strstr(format, "24"))
-            bits = 24;
-        else if (format && std::strstr(format, "32"))
-            bits = 32;
-        out.FormatTag = 1;
-        out.BitsPerSample = static_cast<std::uint16_t>(bits);
-        out.BlockAlign = static_cast<std::uint16_t>(channels * bits / 8);
-        out.AvgBytesPerSec = out.SamplesPerSec * out.BlockAlign;
-    }
+    out.BitsPerSample = 16;
+    out.BlockAlign = static_cast<std::uint16_t>(channels * 2);
+    out.AvgBytesPerSec = out.SamplesPerSec * out.BlockAlign;
     return true;
+}
+
+// The video info header of a video stream the file declares: its bitmap
+// header, and the frame period of its stream header.
+bool VideoInfoFromStream(const TAvistream& stream, TVideoInfo& out) {
+    if (!stream.HasBitmapInfo()) return false;
+    const TBitmapInfoHeader bih = stream.BitmapInfo();
+    const TAviStreamHeader strh = stream.Header();
+    out.Width = bih.Width;
+    out.Height = bih.Height < 0 ? -bih.Height : bih.Height;
+    const std::string fourcc = FourCCBytes(bih.Compression);
+    std::memcpy(out.Compression.data(), fourcc.data(), 4);
+    if (strh.Rate > 0 && strh.Scale > 0)
+        out.AvgTimePerFrameHns =
+            static_cast<std::int64_t>(gst_util_uint64_scale_round(10000000, strh.Scale, strh.Rate));
+    return true;
+}
+
+void SetDvBitRate(TVideoInfo& v) {
+    // 25 Mbit/s DV: one whole frame every frame period.
+    if (v.AvgTimePerFrameHns <= 0) return;
+    const std::uint64_t frameBytes = v.Height == 480 ? kFrameSize525 : kFrameSize625;
+    v.BitRate = static_cast<std::uint32_t>(frameBytes * 8 * 10000000 / v.AvgTimePerFrameHns);
 }
 
 bool CapsKind(const GstCaps* caps, const char* prefix) {
@@ -282,21 +303,14 @@ bool CapsKind(const GstCaps* caps, const char* prefix) {
     return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
 }
 
-std::uint32_t ReadLe32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) |
-           (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::uint16_t ReadLe16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
 }  // namespace
 
 TdmList::TdmList() : m_detector(std::make_shared<Tdv_sceneDetect>()) {}
 TdmList::~TdmList() = default;
 
-bool TdmList::AnalyseStreams(const QString& path) { return AnalyseStreamsPatched(path, {}); }
+bool TdmList::AnalyseStreams(const QString& path) {
+    return AnalyseStreamsPatched(path, {});
+}
 
 bool TdmList::AnalyseStreamsPatched(const QString& path, const std::vector<TBytePatch>& patches) {
     TMediaAnalysis& a = m_analysis;
@@ -323,8 +337,10 @@ bool TdmList::AnalyseStreamsPatched(const QString& path, const std::vector<TByte
         return false;
     }
     const QByteArray location = QFile::encodeName(path);
-    if (patches.empty()) g_object_set(source, "location", location.constData(), nullptr);
-    else SetPatchedFile(source, location.toStdString(), patches);
+    if (patches.empty())
+        g_object_set(source, "location", location.constData(), nullptr);
+    else
+        SetPatchedFile(source, location.toStdString(), patches);
     gst_bin_add_many(GST_BIN(run.pipeline), source, avidemux, nullptr);
     gst_element_link(source, avidemux);
     g_signal_connect(avidemux, "pad-added", G_CALLBACK(OnAviPad), &run);
@@ -380,10 +396,25 @@ bool TdmList::AnalyseStreamsPatched(const QString& path, const std::vector<TByte
 
     bool ok = !failed;
     if (ok) {
+        const TFriendlyAviParam avi(location.toStdString());
+        const auto& declared = avi.Streams();
         a.StreamCount = static_cast<std::int32_t>(aviOutputs.size());
         for (std::size_t i = 0; i < aviOutputs.size(); ++i) {
             TBranch* b = aviOutputs[i];
             const std::int64_t d = durations[i];
+            const TAvistream* stream =
+                b->streamNumber >= 0 && static_cast<std::size_t>(b->streamNumber) < declared.size()
+                    ? &declared[b->streamNumber]
+                    : nullptr;
+            const TFourCC type = stream ? stream->FourccType() : 0;
+            bool system = false;
+            const bool dv = IsDvCaps(b->caps, system);
+            if (type == MakeFourCC('i', 'a', 'v', 's') && !(dv && system)) {
+                // An interleaved DV stream under a codec GStreamer does not
+                // take as DV: the caller may retry under "dvsd".
+                ok = false;
+                break;
+            }
             if (b->throughReader) {
                 a.DvFound = true;
                 if (firstFrameSeen) {
@@ -394,30 +425,48 @@ bool TdmList::AnalyseStreamsPatched(const QString& path, const std::vector<TByte
                     a.Is16x9 = firstFrame.Is16x9;
                 }
             }
-            bool system = false;
-            const bool dv = IsDvCaps(b->caps, system);
-            if (!a.HasVideo && CapsKind(b->caps, "video/") && !(dv && system)) {
-                a.HasVideo = VideoInfoFromCaps(b->caps, a.VideoInfo);
-                a.VideoDuration = d;
-            } else if (!a.HasAudio && CapsKind(b->caps, "audio/")) {
-                a.HasAudio = WaveFormatFromCaps(b->caps, a.WaveFormat);
-                a.AudioDuration = d;
-            } else if (!a.HasInterleaved && dv && system) {
-                a.HasInterleaved = true;
-                a.VideoDuration = a.AudioDuration = d;
+            const bool video = stream ? type == MakeFourCC('v', 'i', 'd', 's')
+                                      : CapsKind(b->caps, "video/") && !(dv && system);
+            const bool audio =
+                stream ? type == MakeFourCC('a', 'u', 'd', 's') : CapsKind(b->caps, "audio/");
+            const bool interleaved = stream ? type == MakeFourCC('i', 'a', 'v', 's') : dv && system;
+            if (!a.HasVideo && video) {
+                a.HasVideo = stream ? VideoInfoFromStream(*stream, a.VideoInfo)
+                                    : VideoInfoFromCaps(b->caps, a.VideoInfo);
+                if (a.HasVideo) {
+                    if (dv) SetDvBitRate(a.VideoInfo);
+                    a.VideoDuration = d;
+                }
+            } else if (!a.HasAudio && audio) {
+                // A plain PCM format of 16 bytes lacks only the size of its
+                // extension: it is a wave format all the same.
+                if (stream && stream->Format().size() >= 16) {
+                    a.WaveFormat = stream->WaveFormat();
+                    a.HasAudio = true;
+                } else if (!stream) {
+                    a.HasAudio = WaveFormatFromCaps(b->caps, a.WaveFormat);
+                }
+                if (a.HasAudio) a.AudioDuration = d;
+            } else if (!a.HasInterleaved && interleaved) {
+                if (stream && stream->Format().size() >= 32) {
+                    a.DvInfo = TDvInfo::Decode(stream->Format());
+                    a.HasInterleaved = true;
+                    a.VideoDuration = a.AudioDuration = d;
+                }
                 for (TBranch* o : dvOutputs) {
                     if (!a.HasVideo && CapsKind(o->caps, "video/")) {
                         a.HasVideo = VideoInfoFromCaps(o->caps, a.VideoInfo);
+                        SetDvBitRate(a.VideoInfo);
+                        a.VideoDuration = d;
                     } else if (!a.HasAudio && CapsKind(o->caps, "audio/")) {
                         a.HasAudio = WaveFormatFromCaps(o->caps, a.WaveFormat);
+                        a.AudioDuration = d;
                     }
                 }
             }
         }
     }
     gst_object_unref(run.pipeline);
-    (void)ReadLe16;
-    (void)ReadLe32;
     return ok;
 }
 

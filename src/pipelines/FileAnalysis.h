@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "avi/RiffStructs.h"
 #include "dv/DvSceneDetect.h"
 #include "pipelines/BytePatch.h"
 
@@ -32,35 +33,12 @@ struct TVideoInfo {
     std::array<char, 4> Compression{};  // FourCC, bytes in file order
 };
 
-// The 18 bytes of a wave format.
-struct TWaveFormat {
-    std::uint16_t FormatTag = 0;
-    std::uint16_t Channels = 0;
-    std::uint32_t SamplesPerSec = 0;
-    std::uint32_t AvgBytesPerSec = 0;
-    std::uint16_t BlockAlign = 0;
-    std::uint16_t BitsPerSample = 0;
-    std::uint16_t ExtraSize = 0;
-};
-
-// The DV format block of an interleaved stream: PC1..PC4 of the packs, PC1
-// in the low byte.
-struct TDvInfo {
-    std::uint32_t DVAAuxSrc = 0;
-    std::uint32_t DVAAuxCtl = 0;
-    std::uint32_t DVAAuxSrc1 = 0;
-    std::uint32_t DVAAuxCtl1 = 0;
-    std::uint32_t DVVAuxSrc = 0;
-    std::uint32_t DVVAuxCtl = 0;
-    std::uint32_t Reserved[2] = {0, 0};
-};
-
 struct TMediaAnalysis {
     bool HasVideo = false;
     TVideoInfo VideoInfo;
     std::int64_t VideoDuration = 0;  // 100-ns units
     bool HasAudio = false;
-    TWaveFormat WaveFormat;
+    TWaveFormatEx WaveFormat;
     std::int64_t AudioDuration = 0;  // 100-ns units
     bool HasInterleaved = false;
     TDvInfo DvInfo;
@@ -74,12 +52,6 @@ struct TMediaAnalysis {
     bool Is16x9 = false;
 };
 
-// A format block as the file declares it, for one stream in file order.
-struct TDeclaredStream {
-    std::string FourccType;  // "vids", "auds", "iavs", ...
-    std::vector<std::uint8_t> Format;
-};
-
 class TdmList {
   public:
     TdmList();
@@ -88,8 +60,11 @@ class TdmList {
     TdmList& operator=(const TdmList&) = delete;
 
     // Analyses the file and fills MediaAnalysis(). False when the file
-    // cannot be opened, or when a DV stream of the file is not taken as DV
-    // (a codec GStreamer does not know); true otherwise, whatever was found.
+    // cannot be opened, or when an interleaved DV stream of the file is not
+    // taken as DV (a codec GStreamer does not know); true otherwise, whatever
+    // was found. The format blocks are those the file declares for its
+    // streams, as GStreamer describes none; the outputs of dvdemux, which
+    // have none in the file, are described from their caps.
     bool AnalyseStreams(const QString& path);
     // The same, reading the file as if the given bytes were replaced (the
     // file itself is never written).
