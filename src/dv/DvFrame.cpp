@@ -287,4 +287,63 @@ void WriteAspect(std::span<std::uint8_t> frame, int nSeq, bool is16x9) {
     }
 }
 
+void PutTimecode(std::span<std::uint8_t, 5> pack, const TTimecode& t, bool dropFrame) {
+    PutField(pack[1], t.Frames, 3, 0xCF);
+    if (dropFrame) pack[1] = static_cast<std::uint8_t>(pack[1] | 0x40);
+    PutField(pack[2], t.Seconds, 7, 0x8F);
+    PutField(pack[3], t.Minutes, 7, 0x8F);
+    PutField(pack[4], t.Hours, 3, 0xCF);
+}
+
+void WriteTimecode(std::span<std::uint8_t> frame, int nSeq, const TTimecode& timecode) {
+    if (!Usable(frame, nSeq)) return;
+    const bool dropFrame = nSeq == kSequences525;
+    for (int s = 0; s < nSeq; ++s) {
+        std::uint8_t* seq = frame.data() + s * kDifSequenceSize;
+        const bool firstHalf = s < nSeq / 2;
+        for (int slot = 0; slot < kPackSlotsPerSequence; ++slot) {
+            std::span<std::uint8_t, 5> pack(seq + kSlotOffsets[slot], 5);
+            const bool timecodeSlot =
+                slot < kSubcodeSlotsPerSequence && (firstHalf || slot % 3 == 0);
+            if (pack[0] == kPackEmpty && timecodeSlot) {
+                pack[0] = kPackTimecode;
+            } else if (pack[0] != kPackTimecode) {
+                continue;
+            }
+            PutTimecode(pack, timecode, dropFrame);
+        }
+    }
+}
+
+TTimecode AdvanceTimecode(const TTimecode& start, std::int64_t frames, bool is525_60) {
+    const std::int64_t h = start.Hours, m = start.Minutes, s = start.Seconds, f = start.Frames;
+    TTimecode out;
+    if (!is525_60) {
+        constexpr std::int64_t kPerDay = 24LL * 3600 * 25;
+        std::int64_t n = ((h * 3600 + m * 60 + s) * 25 + f + frames) % kPerDay;
+        out.Frames = static_cast<std::uint8_t>(n % 25);
+        n /= 25;
+        out.Seconds = static_cast<std::uint8_t>(n % 60);
+        out.Minutes = static_cast<std::uint8_t>(n / 60 % 60);
+        out.Hours = static_cast<std::uint8_t>(n / 3600);
+        return out;
+    }
+    // Drop-frame: 17982 frames every ten minutes, 1798 in each minute but the
+    // tenth, whose labels 0 and 1 do not exist.
+    constexpr std::int64_t kPerTenMinutes = 17982;
+    constexpr std::int64_t kPerDay = 144 * kPerTenMinutes;
+    const std::int64_t minutes = h * 60 + m;
+    std::int64_t n = (minutes * 60 + s) * 30 + f - 2 * (minutes - minutes / 10);
+    n = ((n + frames) % kPerDay + kPerDay) % kPerDay;
+    const std::int64_t tens = n / kPerTenMinutes;
+    const std::int64_t rest = n % kPerTenMinutes;
+    const std::int64_t dropped = rest < 2 ? 0 : 2 * ((rest - 2) / 1798);
+    const std::int64_t label = n + 18 * tens + dropped;
+    out.Frames = static_cast<std::uint8_t>(label % 30);
+    out.Seconds = static_cast<std::uint8_t>(label / 30 % 60);
+    out.Minutes = static_cast<std::uint8_t>(label / 1800 % 60);
+    out.Hours = static_cast<std::uint8_t>(label / 108000 % 24);
+    return out;
+}
+
 }  // namespace tavrel

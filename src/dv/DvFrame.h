@@ -131,4 +131,23 @@ void PutRecTime(std::span<std::uint8_t, 5> pack, const TDatecode& datecode);
 // The century window of two-digit years.
 int YearFromTwoDigits(int yy);
 
+// Write the timecode fields into one 0x13 pack; its id and the bits not
+// belonging to the fields are kept, except the drop-frame flag (bit 6 of
+// PC1), which is set when dropFrame is true and otherwise left as it is.
+void PutTimecode(std::span<std::uint8_t, 5> pack, const TTimecode& timecode, bool dropFrame);
+
+// Writes the timecode into every 0x13 pack of the frame, and into the empty
+// subcode slots where a camcorder keeps it: every slot of the first half of
+// the sequences, and slots 0 and 3 of each subcode block in the second half,
+// where the other slots stay free for the date and time that WriteDatecode
+// puts beside them. 525/60 frames count drop-frame, so their packs get the
+// drop-frame flag.
+void WriteTimecode(std::span<std::uint8_t> frame, int nSeq, const TTimecode& timecode);
+
+// The timecode `frames` frames after `start` (frames >= 0): 25 frames a second
+// for 625/50; drop-frame for 525/60 (frame numbers 0 and 1 are skipped at
+// every minute but each tenth). Hours wrap after 23. A start that is not a
+// valid timecode of its standard is taken field by field as it stands.
+TTimecode AdvanceTimecode(const TTimecode& start, std::int64_t frames, bool is525_60);
+
 }  // namespace tavrel

@@ -486,5 +486,130 @@ TEST(DvFrameSamples, TruncatedPalFrameAndEncoderFrames) {
     EXPECT_FALSE(ReadAudioInfo(f, 12, rate, bits, channels));
 }
 
+TEST(DvFrameTimecode, WriteTimecodeLaysOutTheSubcodeAsACamcorderDoes) {
+    for (TStandard standard : {TStandard::Pal, TStandard::Ntsc}) {
+        const int nSeq = test::Sequences(standard);
+        auto f = Frame(standard);
+        const auto before = f;
+        const TTimecode tc{23, 59, 58, 24};
+        WriteTimecode(f, nSeq, tc);
+        TTimecode read;
+        ASSERT_TRUE(ReadTimecode(f, nSeq, read));
+        EXPECT_EQ(read, tc);
+        // First half: every subcode slot; second half: slots 0 and 3 of each block.
+        for (int s = 0; s < nSeq; ++s)
+            for (int slot = 0; slot < 12; ++slot) {
+                const bool expected = s < nSeq / 2 || slot % 3 == 0;
+                const std::uint8_t* p = f.data() + test::PackOffset(s, TPackArea::Subcode, slot);
+                EXPECT_EQ(p[0], expected ? kPackTimecode : kPackEmpty) << s << "/" << slot;
+                if (expected) {
+                    // Fields in an empty slot: its spare bits stay set.
+                    EXPECT_EQ(p[1], 0xE4) << s;
+                    EXPECT_EQ(p[2], 0xD8);
+                    EXPECT_EQ(p[3], 0xD9);
+                    EXPECT_EQ(p[4], 0xE3);
+                }
+            }
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            const std::size_t inSeq = i % kDifSequenceSize;
+            if (inSeq >= 80 && inSeq < 240) continue;
+            ASSERT_EQ(f[i], before[i]) << i;
+        }
+        // The date and time then take the free slots of the second half.
+        WriteDatecode(f, nSeq, test::Datecode(2024, 7, 8, 19, 55, 58));
+        for (int slot = 0; slot < 12; ++slot) {
+            const std::uint8_t id = f[test::PackOffset(nSeq - 1, TPackArea::Subcode, slot)];
+            EXPECT_EQ(id, slot % 3 == 0   ? kPackTimecode
+                          : slot % 3 == 1 ? kPackRecDate
+                                          : kPackRecTime);
+            EXPECT_EQ(f[test::PackOffset(0, TPackArea::Subcode, slot)], kPackTimecode);
+        }
+        ASSERT_TRUE(ReadTimecode(f, nSeq, read));
+        EXPECT_EQ(read, tc);
+        EXPECT_EQ(ReadBack(f), test::Datecode(2024, 7, 8, 19, 55, 58));
+    }
+}
+
+TEST(DvFrameTimecode, WriteTimecodeRewritesExistingPacksAndKeepsTheirSpareBits) {
+    test::TFrameSpec spec;
+    spec.Standard = TStandard::Ntsc;
+    spec.Timecode = TTimecode{1, 2, 3, 4};
+    spec.Datecode = test::Datecode(2005, 5, 5, 5, 5, 5);
+    auto f = test::MakeFrame(spec);
+    // A timecode pack in the VAUX, its spare bits clear, drop-frame flag clear.
+    test::PutPack(f, 1, TPackArea::Vaux, 20, TPack{kPackTimecode, 0x00, 0x00, 0x00, 0x00});
+    WriteTimecode(f, 10, TTimecode{12, 34, 56, 7});
+    TTimecode read;
+    ASSERT_TRUE(ReadTimecode(f, 10, read));
+    EXPECT_EQ(read, (TTimecode{12, 34, 56, 7}));
+    const std::uint8_t* vaux = f.data() + test::PackOffset(1, TPackArea::Vaux, 20);
+    EXPECT_EQ(vaux[1], 0x47);  // drop frame, 07
+    EXPECT_EQ(vaux[2], 0x56);
+    EXPECT_EQ(vaux[3], 0x34);
+    EXPECT_EQ(vaux[4], 0x12);
+    // The date and time packs of the subcode are not displaced.
+    EXPECT_EQ(ReadBack(f), test::Datecode(2005, 5, 5, 5, 5, 5));
+    EXPECT_EQ(f[test::PackOffset(0, TPackArea::Subcode, 1)], kPackRecDate);
+    EXPECT_EQ(f[test::PackOffset(0, TPackArea::Subcode, 2)], kPackRecTime);
+
+    // A PAL frame keeps the flag as it found it.
+    auto pal = Frame(TStandard::Pal);
+    test::PutPack(pal, 0, TPackArea::Subcode, 0, TPack{kPackTimecode, 0x00, 0x00, 0x00, 0x00});
+    WriteTimecode(pal, 12, TTimecode{0, 0, 0, 12});
+    EXPECT_EQ(pal[test::PackOffset(0, TPackArea::Subcode, 0) + 1], 0x12);
+
+    // A subcode full of other packs gets nothing new, and short buffers are never written.
+    auto full = Frame();
+    for (int s = 0; s < 12; ++s)
+        for (int slot = 0; slot < 12; ++slot)
+            test::PutPack(full, s, TPackArea::Subcode, slot, test::DatePack(spec.Datecode.value()));
+    const auto copy = full;
+    WriteTimecode(full, 12, TTimecode{1, 1, 1, 1});
+    EXPECT_EQ(full, copy);
+    std::vector<std::uint8_t> shortFrame(copy.begin(), copy.begin() + 11999);
+    const auto shortCopy = shortFrame;
+    WriteTimecode(shortFrame, 12, TTimecode{1, 1, 1, 1});
+    EXPECT_EQ(shortFrame, shortCopy);
+}
+
+TEST(DvFrameTimecode, AdvanceCountsPalFramesAndNtscDropFrame) {
+    struct Case {
+        bool ntsc;
+        TTimecode start;
+        std::int64_t frames;
+        TTimecode expected;
+    };
+    const Case cases[] = {
+        {false, {0, 0, 0, 0}, 0, {0, 0, 0, 0}},
+        {false, {0, 0, 0, 24}, 1, {0, 0, 1, 0}},
+        {false, {0, 59, 59, 24}, 1, {1, 0, 0, 0}},
+        {false, {23, 59, 59, 24}, 1, {0, 0, 0, 0}},
+        {false, {0, 0, 0, 0}, 25 * 3600 * 24 + 30, {0, 0, 1, 5}},
+        // Labels 00 and 01 do not exist at the start of a minute...
+        {true, {0, 0, 59, 29}, 1, {0, 1, 0, 2}},
+        {true, {0, 12, 59, 20}, 10, {0, 13, 0, 2}},
+        // ...but every tenth minute keeps them.
+        {true, {0, 9, 59, 29}, 1, {0, 10, 0, 0}},
+        {true, {0, 0, 0, 0}, 17982, {0, 10, 0, 0}},
+        {true, {0, 0, 0, 0}, 1800, {0, 1, 0, 2}},
+        {true, {0, 0, 0, 0}, 107892, {1, 0, 0, 0}},  // an hour of 29.97 frames a second
+        {true, {23, 59, 59, 29}, 1, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        const TTimecode t = AdvanceTimecode(c.start, c.frames, c.ntsc);
+        EXPECT_EQ(t, c.expected) << c.ntsc << " +" << c.frames << " -> " << int(t.Hours) << ":"
+                                 << int(t.Minutes) << ":" << int(t.Seconds) << ":" << int(t.Frames);
+    }
+    // Stepping one frame at a time never shows a dropped label.
+    TTimecode t{0, 0, 0, 0};
+    for (int i = 0; i < 17982; ++i) {
+        t = AdvanceTimecode(t, 1, true);
+        if (t.Seconds == 0 && t.Minutes % 10 != 0) {
+            ASSERT_GE(t.Frames, 2) << i;
+        }
+    }
+    EXPECT_EQ(t, (TTimecode{0, 10, 0, 0}));
+}
+
 }  // namespace
 }  // namespace tavrel
