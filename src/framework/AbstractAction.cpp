@@ -47,7 +47,8 @@ void TCustomAbstractAction::UpdateShortcuts() {
     // Qt drops an empty primary shortcut from the list it reports, so the
     // two parts are kept here and handed over together.
     QList<QKeySequence> all;
-    all << m_shortCut << m_secondaryShortcuts;
+    if (!m_shortCut.isEmpty() || !m_secondaryShortcuts.isEmpty())
+        all << m_shortCut << m_secondaryShortcuts;
     setShortcuts(all);
 }
 

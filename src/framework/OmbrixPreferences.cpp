@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QtDebug>
 #include <exception>
 
 #include "framework/IniPreferencesMan.h"
@@ -44,6 +45,8 @@ TOmbrixPreferences::TOmbrixPreferences(QObject* owner)
 }
 
 TOmbrixPreferences::~TOmbrixPreferences() {
+    // The owner may be half gone by now: a failure is only logged.
+    m_onError = nullptr;
     ReleaseStore();
 }
 
@@ -67,7 +70,10 @@ TSavePreferences TOmbrixPreferences::DetectMode() const {
 
 void TOmbrixPreferences::Report(const QString& message) {
     m_lastError = message;
-    if (m_onError) m_onError(message);
+    if (m_onError)
+        m_onError(message);
+    else
+        qWarning().noquote() << message;
 }
 
 bool TOmbrixPreferences::ReleaseStore() {
@@ -236,8 +242,7 @@ bool TOmbrixPreferences::WriteRect(const QString& name, const TRectValue& value)
 bool TOmbrixPreferences::WriteInfo(const QString& version) {
     const QString saved = FormatDateValue(QStringLiteral("dd/mm/yyyy hh:nn:ss"), NowValue(),
                                           *DefaultFormatSettings());
-    const QString exeName =
-        QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+    const QString exeName = RunningProgram();
     const bool a = WriteString(QStringLiteral("Version"), version);
     const bool b = WriteString(QStringLiteral("Dernière Sauvegarde"), saved);
     const bool c = WriteString(QStringLiteral("ExeName"), exeName);
@@ -288,6 +293,11 @@ bool TOmbrixPreferences::OwnerCloseQuery(const std::function<bool()>& ownerClose
         }
     }
     return true;
+}
+
+QString TOmbrixPreferences::RunningProgram() {
+    if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
 QString TOmbrixPreferences::SiblingExeName(const QString& product,

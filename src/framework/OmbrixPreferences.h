@@ -121,6 +121,8 @@ class TOmbrixPreferences : public QObject {
     // The "ExeName" value a sibling program of the maker left in its
     // per-user store; empty when there is none.
     static QString SiblingExeName(const QString& product, const QString& userConfigFolder = {});
+    // The full path of the running program, as "ExeName" records it.
+    static QString RunningProgram();
 
   private:
     bool ReleaseStore();
