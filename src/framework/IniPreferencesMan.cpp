@@ -144,8 +144,12 @@ TIniPreferencesMan::~TIniPreferencesMan() {
 
 void TIniPreferencesMan::Load() {
     QFile file(m_fileName);
-    if (file.exists() && file.size() <= kMaxIniBytes && file.open(QIODevice::ReadOnly))
-        m_lines = DecodeLines(file.readAll());
+    if (file.exists()) {
+        if (file.size() <= kMaxIniBytes && file.open(QIODevice::ReadOnly))
+            m_lines = DecodeLines(file.readAll());
+        else
+            m_unreadable = true;
+    }
     if (m_lines.isEmpty()) m_lines << QStringLiteral("[]");
     m_path.clear();
     m_header = FindHeader(QString());
@@ -158,6 +162,14 @@ void TIniPreferencesMan::Load() {
 }
 
 bool TIniPreferencesMan::Flush() {
+    // A file that could not be read is not ours to replace with defaults.
+    if (m_unreadable) {
+        m_lastError = QStringLiteral(
+                          "Le fichier de préférences « %1 » n'a pas pu être lu : il n'est pas "
+                          "remplacé.")
+                          .arg(m_fileName);
+        return false;
+    }
     QSaveFile file(m_fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         m_lastError = QStringLiteral("Impossible d'écrire le fichier de préférences « %1 » : %2")

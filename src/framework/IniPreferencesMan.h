@@ -75,6 +75,7 @@ class TIniPreferencesMan final : public TPreferencesMan {
     QString m_path;
     qsizetype m_header = -1;  // line of the current key's header; -1 while it has none
     bool m_dirty = false;
+    bool m_unreadable = false;  // the file exists but could not be read
     QString m_lastError;
 };
 

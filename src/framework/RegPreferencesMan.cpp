@@ -115,8 +115,7 @@ TRegPreferencesMan::TRegPreferencesMan(QString fileName, bool create)
     : m_fileName(std::move(fileName)) {
     m_current = &m_root;
     if (QFileInfo(m_fileName).isFile()) {
-        m_open = true;
-        Load();
+        m_open = Load();
     } else if (create) {
         m_open = QDir().mkpath(QFileInfo(m_fileName).absolutePath());
         m_dirty = true;
@@ -128,11 +127,18 @@ TRegPreferencesMan::~TRegPreferencesMan() {
     if (m_dirty) Flush();
 }
 
-void TRegPreferencesMan::Load() {
+bool TRegPreferencesMan::Load() {
+    // A store that cannot be read stays closed, so that nothing replaces it;
+    // one that reads but does not parse gives what it can.
     QFile file(m_fileName);
-    if (file.size() > kMaxStoreBytes || !file.open(QIODevice::ReadOnly)) return;
+    if (file.size() > kMaxStoreBytes || !file.open(QIODevice::ReadOnly)) {
+        m_lastError =
+            QStringLiteral("Les préférences « %1 » n'ont pas pu être lues.").arg(m_fileName);
+        return false;
+    }
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
     if (doc.isObject()) KeyFromJson(doc.object(), m_root, 0);
+    return true;
 }
 
 bool TRegPreferencesMan::Flush() {

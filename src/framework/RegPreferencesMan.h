@@ -70,7 +70,7 @@ class TRegPreferencesMan final : public TPreferencesMan {
     TKey* Find(const QString& path, bool create);
     TValue* FindValue(const QString& name);
     bool Put(TValue value);
-    void Load();
+    bool Load();
 
     QString m_fileName;
     TKey m_root;

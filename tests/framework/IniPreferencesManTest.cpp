@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -343,6 +344,23 @@ TEST_F(IniStore, ImpliedParentKeysOpen) {
     EXPECT_TRUE(ini.Lines().contains("[UIForm]"));
     EXPECT_FALSE(ini.OpenKey("Absent", false));
     EXPECT_EQ(ini.CurrentPath(), "UIForm");
+}
+
+TEST_F(IniStore, AFileThatCannotBeReadIsNeverReplaced) {
+    // Far too large to be a settings file (sparse: no disk space used).
+    {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(40 * 1024 * 1024));
+    }
+    {
+        TIniPreferencesMan ini(Path());
+        EXPECT_EQ(ini.Lines(), QStringList{"[]"});
+        ini.WriteString("Version", "x");
+        EXPECT_FALSE(ini.Flush());
+        EXPECT_TRUE(ini.LastError().contains("n'a pas pu être lu"));
+    }
+    EXPECT_EQ(QFileInfo(Path()).size(), 40 * 1024 * 1024);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -142,6 +143,22 @@ TEST_F(UserStore, DamagedFilesGiveWhatCanBeReadAndAreRewrittenWhole) {
         QJsonDocument::fromJson(FileBytes(), &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError);
     }
+}
+
+TEST_F(UserStore, AStoreThatCannotBeReadStaysClosed) {
+    { TRegPreferencesMan create(Path(), true); }
+    {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.resize(40 * 1024 * 1024));
+    }
+    {
+        TRegPreferencesMan reg(Path(), true);
+        EXPECT_FALSE(reg.IsOpen());
+        EXPECT_FALSE(reg.WriteString("ExeName", "x"));
+        EXPECT_FALSE(reg.Flush());
+    }
+    EXPECT_EQ(QFileInfo(Path()).size(), 40 * 1024 * 1024);
 }
 
 }  // namespace
