@@ -42,7 +42,9 @@ void TPreferencesOwnerHook::Dispatch(QEvent* event) {
 
 bool TPreferencesOwnerHook::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_owner || m_dispatching || !m_attached) return false;
-    if (event->type() == QEvent::Show) {
+    // Only the window's own showing: the window system's show events (a
+    // window brought back from the task bar) must not reload the settings.
+    if (event->type() == QEvent::Show && !event->spontaneous()) {
         m_gp.OwnerShow([this, event] { Dispatch(event); });
         return true;
     }

@@ -35,7 +35,8 @@ QString TSavePrefsForm::TaggedText() {
     return QStringLiteral(
         "<br><size 10><i>Voulez-vous enregistrer vos préférences pour pouvoir les retrouver au "
         "prochain lancement?<br><br>Cliquez sur votre choix:</i><br><br>* soit pour les "
-        "enregistrer dans le registre (mode normal).<br>* soit pour les enregistrer dans un "
+        "enregistrer dans votre dossier de configuration (mode normal).<br>* soit pour les "
+        "enregistrer dans un "
         "fichier ini (mode portable).<br>* soit pour ne pas les enregistrer. Dans ce cas, elles "
         "seront perdues et les valeurs par défaut seront chargées lors du prochain "
         "lancement.<br></size>");
@@ -65,18 +66,19 @@ TSavePrefsForm::TSavePrefsForm(QWidget* parent) : QDialog(parent) {
 
     m_normalBtn = MakeButton(
         this, QStringLiteral("NormalBtn"), QStringLiteral("Normal"),
-        QStringLiteral("Enregistre les préférences dans le registre.\r\nSi un fichier ini "
-                       "existait, il est supprimé."),
+        QStringLiteral("Enregistre les préférences dans votre dossier de configuration.\nSi un "
+                       "fichier ini existait, il est supprimé."),
         QStyle::SP_ComputerIcon, 39, 120);
     m_portableBtn = MakeButton(
         this, QStringLiteral("PortableBtn"), QStringLiteral("Portable"),
-        QStringLiteral("Enregistre les préférences dans un fichier ini.\r\nEfface les valeurs "
-                       "contenues dans le registre."),
+        QStringLiteral("Enregistre les préférences dans un fichier ini.\nEfface les valeurs "
+                       "contenues dans le dossier de configuration."),
         QStyle::SP_DriveFDIcon, 207, 119);
     m_aucunBtn = MakeButton(
         this, QStringLiteral("AucunBtn"), QStringLiteral("Aucun"),
-        QStringLiteral("Quitte sans enregistrer les préférences.\r\nSi elles existaient dans un "
-                       "fichier ini ou dans le registre,\r\nelles sont effacées."),
+        QStringLiteral("Quitte sans enregistrer les préférences.\nSi elles existaient dans un "
+                       "fichier ini ou dans le dossier de configuration,\nelles sont "
+                       "effacées."),
         QStyle::SP_DialogCancelButton, 374, 120);
 
     connect(m_normalBtn, &QPushButton::clicked, this,

@@ -30,6 +30,7 @@ TEST(SavePrefsForm, TextsAndLayout) {
         shown.contains("Voulez-vous enregistrer vos préférences pour pouvoir les "
                        "retrouver au prochain lancement?"));
     EXPECT_TRUE(shown.contains("* soit pour les enregistrer dans un fichier ini (mode portable)."));
+    EXPECT_TRUE(shown.contains("dans votre dossier de configuration (mode normal)."));
     EXPECT_FALSE(shown.contains("<size")) << "the tags are not shown";
 
     struct Button {
@@ -40,7 +41,8 @@ TEST(SavePrefsForm, TextsAndLayout) {
     };
     const Button buttons[] = {
         {form.NormalBtn(), "Normal", QRect(39, 286, 120, 60),
-         "Enregistre les préférences dans le registre."},
+         "Enregistre les préférences dans votre dossier de configuration.\nSi un fichier ini "
+         "existait, il est supprimé."},
         {form.PortableBtn(), "Portable", QRect(207, 286, 119, 60),
          "Enregistre les préférences dans un fichier ini."},
         {form.AucunBtn(), "Aucun", QRect(374, 286, 120, 60),
