@@ -93,8 +93,13 @@ GstPadProbeReturn OnReaderOutput(GstPad* /*pad*/, GstPadProbeInfo* info, gpointe
     auto* run = static_cast<TRun*>(data);
     std::lock_guard lock(run->mutex);
     if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
-        // The reader has just read this frame: its record is the first frame's.
+        // The reader has just read this frame: its record is the first DV
+        // frame's. Samples of another length pass the reader unread.
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
         if (!run->firstFrameSeen) {
+            // Until then nothing may preroll the sink: it would hold the
+            // stream before the first DV frame has reached the reader.
+            if (SequencesForLength(gst_buffer_get_size(buffer)) == 0) return GST_PAD_PROBE_DROP;
             run->firstFrame = run->detector->CurrentFrame();
             run->firstFrameSeen = true;
         }
