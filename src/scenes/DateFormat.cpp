@@ -1,5 +1,6 @@
 #include "scenes/DateFormat.h"
 
+#include <QDateTime>
 #include <memory>
 #include <mutex>
 
@@ -388,6 +389,16 @@ QString FormatDateValue(const QString& format, TDateTime value, const TFormatSet
 
 QString FormatDateValue(const QString& format, TDateTime value, bool* ok) {
     return FormatDateValue(format, value, *DefaultFormatSettings(), ok);
+}
+
+TDateTime CurrentDateTime() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    TDateTime value = 0;
+    TryEncodeDateTime({d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()},
+                      value);
+    return value;
 }
 
 }  // namespace tavrel

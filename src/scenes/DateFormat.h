@@ -50,4 +50,7 @@ QString FormatDateValue(const QString& format, TDateTime value, const TFormatSet
                         bool* ok = nullptr);
 QString FormatDateValue(const QString& format, TDateTime value, bool* ok = nullptr);
 
+// The current local date and time, to the millisecond.
+TDateTime CurrentDateTime();
+
 }  // namespace tavrel
