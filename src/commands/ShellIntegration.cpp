@@ -64,6 +64,11 @@ QString QuoteExecArgument(const QString& argument) {
 TShell::~TShell() = default;
 
 bool TShell::MoveToTrash(const QString& path) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return false;
+    // Qt puts the home trash in the user's data folder but does not make that
+    // folder when a new account has none yet.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || !QDir().mkpath(data)) return false;
     return QFile::moveToTrash(path);
 }
 
