@@ -34,7 +34,9 @@ class TAbstractFichierListBox {
     virtual int IndexOf(const TAbstractListFichier* record) const = 0;
     // Adds a record (at its sorted place in a sorted list), not selected.
     virtual void Add(const TFichierPtr& record) = 0;
-    // Removes a record from the list; nothing when it is not there.
+    // Removes a record from the list; nothing when it is not there. A list
+    // with a record cache drops the record from it too, here and in Replace
+    // and RemoveAndAddSelected, so that the file is read afresh next time.
     virtual void Remove(const TAbstractListFichier* record) = 0;
     // Puts another record into an item, in place: same position, same
     // selection and focus.

@@ -1,5 +1,7 @@
 #include "commands/CommandEngine.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <chrono>
@@ -36,7 +38,7 @@ TCommandEngine::TCommandEngine(TCommandUser& user, TRecordFactory& factory)
 
 TCommandEngine::~TCommandEngine() {
     if (m_running) InterruptAll();
-    if (m_worker.joinable()) m_worker.join();
+    WaitUntilIdle();
 }
 
 // --- Starting and stopping -------------------------------------------------
@@ -123,9 +125,19 @@ bool TCommandEngine::IsInterrupted() const {
 }
 
 bool TCommandEngine::WaitUntilIdle(int timeoutMs) {
-    {
+    const auto idle = [this] { return !m_running.load(); };
+    if (m_user.IsUserThread()) {
+        // The worker waits for this thread at every step: serve it.
+        QElapsedTimer clock;
+        clock.start();
+        while (!idle()) {
+            if (timeoutMs >= 0 && clock.elapsed() > timeoutMs) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            std::unique_lock lock(m_idleMutex);
+            m_idle.wait_for(lock, std::chrono::milliseconds(2), idle);
+        }
+    } else {
         std::unique_lock lock(m_idleMutex);
-        const auto idle = [this] { return !m_running.load(); };
         if (timeoutMs < 0)
             m_idle.wait(lock, idle);
         else if (!m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), idle))

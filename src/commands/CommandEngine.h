@@ -21,8 +21,8 @@
 //   ce.ExecuteCommand(cmd, {parameter});   // returns at once
 //   ... events arrive on the user's thread; IsRunning() turns false at the end
 // The command-line tool, whose user runs the steps in place, waits with
-// WaitUntilIdle. The engine must be idle, or its user able to serve steps,
-// when it is destroyed: the destructor interrupts the run and waits for it.
+// WaitUntilIdle. The destructor interrupts a run in progress and waits for
+// its end.
 
 #include <QString>
 #include <QStringList>
@@ -78,8 +78,9 @@ class TCommandEngine {
     void InterruptAll();
     // True from ExecuteCommand until the end event has been handled.
     bool IsRunning() const { return m_running.load(); }
-    // Waits for the end of the run; false on time-out. Not from the user's
-    // thread of a TQueuedCommandUser, which must process events instead.
+    // Waits for the end of the run; false on time-out. On the thread of a
+    // TQueuedCommandUser it processes events meanwhile, so that the run's
+    // steps still reach that thread.
     bool WaitUntilIdle(int timeoutMs = -1);
 
     // --- Any thread --------------------------------------------------------

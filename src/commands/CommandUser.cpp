@@ -22,6 +22,10 @@ TQueuedCommandUser::TQueuedCommandUser() : m_context(std::make_unique<QObject>()
 
 TQueuedCommandUser::~TQueuedCommandUser() = default;
 
+bool TQueuedCommandUser::IsUserThread() const {
+    return QThread::currentThread() == m_context->thread();
+}
+
 void TQueuedCommandUser::RunOnUserThread(const std::function<void()>& step) {
     if (QThread::currentThread() == m_context->thread()) {
         step();

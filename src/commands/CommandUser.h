@@ -28,6 +28,9 @@ class TCommandUser {
     // Runs step on the user's thread and returns when it has run. The
     // engine never hands over a step that throws.
     virtual void RunOnUserThread(const std::function<void()>& step);
+    // Whether the calling thread is the one steps are carried to: a wait for
+    // the end of a run there must serve the steps (process events) meanwhile.
+    virtual bool IsUserThread() const { return false; }
 
     // Shows the confirmation dialog (title ConfirmationTitle(), question
     // icon) and returns the answer; closing it without a button is Annuler.
@@ -59,6 +62,7 @@ class TQueuedCommandUser : public TCommandUser {
     ~TQueuedCommandUser() override;
 
     void RunOnUserThread(const std::function<void()>& step) override;
+    bool IsUserThread() const override;
 
   private:
     std::unique_ptr<QObject> m_context;

@@ -6,6 +6,7 @@
 #include <condition_variable>
 
 #include "EngineFixture.h"
+#include "commands/FileNaming.h"
 #include "commands/ShellIntegration.h"
 
 namespace tavrel::test {
@@ -604,6 +605,41 @@ TEST_F(EngineTest, RenameReFilesTheEntryAndNeverOverwrites) {
               "Impossible de renommer " + Path("b.avi") + " en " + Path("taken.avi") + ".");
 }
 
+// A pattern rename as the catalogue builds it: free names, companions
+// moved along, the entries re-filed.
+TEST_F(EngineTest, PatternRenameWithCompanions) {
+    AddFiles({"a.avi", "b.avi"});
+    Touch("a.scn");
+    Touch("b.srt");
+    for (int i = 0; i < 2; ++i) {
+        static_cast<TaviFichier&>(*list.Item(i)).TimecodeText = "00.12.34.05";
+    }
+    // Both files get the same name from the pattern: the first keeps it, the
+    // second counts.
+    TSettings settings;
+    settings.Set("TemplateRenommer", "%T%E");
+    TRenameCmd_np cmd;
+    cmd.Nombre = fnSelect;
+    cmd.OnDestination = [&](TAbstractListFichier* f, const QStringList&, int) {
+        return RenommerDestination(static_cast<TaviFichier&>(*f), settings);
+    };
+    cmd.OnExecution = [](TAbstractListFichier* f, const QString& dest, const QStringList&,
+                         TCommandEngine&, int) { RenameWithCompanions(f->FullName, dest); };
+    Run(cmd);
+    EXPECT_EQ(ListNames(), QStringList({"00.12.34.05.avi", "00.12.34.05_1.avi"}));
+    EXPECT_TRUE(QFileInfo::exists(Path("00.12.34.05.scn")));
+    EXPECT_TRUE(QFileInfo::exists(Path("00.12.34.05_1.srt")));
+    EXPECT_FALSE(QFileInfo::exists(Path("a.avi")));
+    EXPECT_TRUE(user.Errors.isEmpty());
+}
+
+TEST(RecordFactory, MakesTheProgramsMediaEntries) {
+    TRecordFactoryOf<TAfficherFichier> factory;
+    const TFichierPtr record = factory.Create("/nulle/part/clip.avi");
+    EXPECT_NE(dynamic_cast<TAfficherFichier*>(record.get()), nullptr);
+    EXPECT_EQ(record->ShortName, "clip.avi");
+}
+
 TEST_F(EngineTest, AddDestinationNeedsTheProducedFile) {
     AddFiles({"a.avi"});
     TCmd_np cmd;
@@ -709,8 +745,8 @@ TEST(QueuedUser, StepsRunOnTheWindowThreadAndPassesOnTheWorker) {
     cmd.OnExecution = [&](TAbstractListFichier*, const QString&, const QStringList&,
                           TCommandEngine&, int) { executionThread = QThread::currentThread(); };
     ASSERT_EQ(engine.ExecuteCommand(cmd), TExecuteResult::Started);
-    while (engine.IsRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_TRUE(engine.WaitUntilIdle(1000));
+    // Waiting on the window's thread serves the run's steps meanwhile.
+    ASSERT_TRUE(engine.WaitUntilIdle(20000));
     ASSERT_EQ(user.StepThreads.size(), 4);  // start, confirm, message, end
     for (QThread* t : user.StepThreads) EXPECT_EQ(t, app.thread());
     EXPECT_EQ(destinationThread, app.thread());
