@@ -205,7 +205,7 @@ void TGraphCmd_np::ExecuteFichier(TAbstractListFichier* fichier, const QStringLi
             // A duration taken from the pipeline serves this pass only: the
             // next file has a length of its own.
             const std::int64_t duree = DureeHns != 0 ? DureeHns : pipeline->DurationHns();
-            if (duree == 0) return;
+            if (duree <= 0) return;
             pipeline->RemoveClock();
             ce.StartProgress(ProgressUnits(duree));
             // A completion left over from an earlier pipeline must not end
