@@ -54,7 +54,7 @@ enum class TExecuteResult {
 class TCommandEngine {
   public:
     // factory makes the records of produced, reloaded and renamed files (the
-    // spec's FichierClass).
+    // engine's FichierClass).
     TCommandEngine(TCommandUser& user, TRecordFactory& factory);
     ~TCommandEngine();
     TCommandEngine(const TCommandEngine&) = delete;
