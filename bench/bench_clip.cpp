@@ -45,7 +45,8 @@ BENCHMARK(BM_AviWriterType2Pal)->Arg(1500)->Unit(benchmark::kMillisecond)->UseRe
 
 void BM_MakeClip(benchmark::State& state) {
     TClipSpec spec = DemoClipSpec();
-    for (auto& r : spec.Recordings) r.FrameCount = static_cast<int>(state.range(0)) / 3;
+    for (auto& r : spec.Recordings)
+        r.FrameCount = static_cast<int>(state.range(0) / static_cast<std::int64_t>(spec.Recordings.size()));
     const fs::path path = BenchFile("tavrel-bench-clip");
     for (auto _ : state) {
         std::string error;

@@ -12,7 +12,9 @@ const char* kUsage =
     "Utilisation : tavrel-cli COMMANDE [ARGUMENTS]\n"
     "\n"
     "Commandes :\n"
-    "  info FICHIER...   affiche ce que Tavrel sait de chaque fichier\n";
+    "  info FICHIER...   affiche ce que Tavrel sait de chaque fichier\n"
+    "  riff FICHIER      affiche la structure RIFF d'un fichier AVI\n"
+    "  demo [DOSSIER]    écrit un clip DV de démonstration et affiche son chemin\n";
 
 }  // namespace
 
@@ -39,6 +41,20 @@ int main(int argc, char** argv) {
             return 2;
         }
         return tavrel::cli::RunInfo(args, out, err);
+    }
+    if (command == QLatin1String("riff")) {
+        if (args.size() != 1) {
+            err << "riff : indiquez un fichier." << Qt::endl;
+            return 2;
+        }
+        return tavrel::cli::RunRiff(args.first(), out, err);
+    }
+    if (command == QLatin1String("demo")) {
+        if (args.size() > 1) {
+            err << "demo : indiquez au plus un dossier." << Qt::endl;
+            return 2;
+        }
+        return tavrel::cli::RunDemo(args.value(0), out, err);
     }
     err << QStringLiteral("Commande inconnue : %1").arg(command) << Qt::endl << kUsage;
     return 2;

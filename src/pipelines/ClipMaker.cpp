@@ -399,7 +399,6 @@ bool MakeClip(const TClipSpec& spec, const std::filesystem::path& path, std::str
 
 TClipSpec DemoClipSpec() {
     TClipSpec spec;
-    spec.Wide = true;
     auto datecode = [](int y, int mo, int d, int h, int mi, int s) {
         TDatecode dc;
         dc.Year = y;
@@ -410,9 +409,9 @@ TClipSpec DemoClipSpec() {
         dc.Second = static_cast<std::uint8_t>(s);
         return dc;
     };
-    spec.Recordings = {{datecode(2024, 7, 14, 10, 30, 0), 250},
-                       {datecode(2024, 7, 14, 16, 45, 12), 250},
-                       {datecode(2024, 7, 15, 9, 5, 40), 250}};
+    // Two recordings of five seconds, a day apart.
+    spec.Recordings = {{datecode(2024, 7, 14, 10, 30, 0), 125},
+                       {datecode(2024, 7, 15, 16, 45, 12), 125}};
     spec.Info = {{"ISFT", "Tavrel"}};
     return spec;
 }

@@ -75,8 +75,8 @@ TTimecode ClipTimecodeAt(const TClipSpec& spec, std::int64_t frame);
 int ClipAudioSamplesAt(const TClipSpec& spec, std::int64_t frame);
 std::int64_t ClipAudioSampleCount(const TClipSpec& spec);
 
-// A demonstration clip: PAL 16:9 type 2, 48 kHz sound, three recordings of
-// ten seconds on two days.
+// A demonstration clip: PAL 4:3 type 2, 48 kHz sound, two recordings of
+// five seconds a day apart.
 TClipSpec DemoClipSpec();
 
 }  // namespace tavrel
