@@ -43,6 +43,9 @@ struct TRun {
     bool refused = false;          // a DV stream GStreamer does not take as DV
     bool firstFrameSeen = false;
     TFrameInfo firstFrame;
+    GstElement* source = nullptr;
+    bool error = false;
+    bool errorFromSource = false;
 
     bool Complete() const {
         if (!noMorePads) return false;
@@ -65,6 +68,19 @@ bool IsDvCaps(const GstCaps* caps, bool& systemStream) {
 
 GstElement* Make(const char* factory) {
     return gst_element_factory_make(factory, nullptr);
+}
+
+// Errors are taken as they are posted, on the thread that posts them; no
+// other message is needed.
+GstBusSyncReply OnBusMessage(GstBus* /*bus*/, GstMessage* message, gpointer data) {
+    auto* run = static_cast<TRun*>(data);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        std::lock_guard lock(run->mutex);
+        if (!run->error) run->errorFromSource = GST_MESSAGE_SRC(message) == GST_OBJECT(run->source);
+        run->error = true;
+        run->changed.notify_all();
+    }
+    return GST_BUS_DROP;
 }
 
 GstPadProbeReturn OnSinkData(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
@@ -351,31 +367,20 @@ bool TdmList::AnalyseStreamsPatched(const QString& path, const std::vector<TByte
     g_signal_connect(avidemux, "pad-added", G_CALLBACK(OnAviPad), &run);
     g_signal_connect(avidemux, "no-more-pads", G_CALLBACK(OnNoMorePads), &run);
 
+    run.source = source;
     GstBus* bus = gst_element_get_bus(run.pipeline);
+    gst_bus_set_sync_handler(bus, OnBusMessage, &run, nullptr);
     gst_element_set_state(run.pipeline, GST_STATE_PAUSED);
 
     // Wait for the first sample of every stream, an error or the time-out.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
     bool failed = false;
-    for (;;) {
-        {
-            std::unique_lock lock(run.mutex);
-            if (run.Complete()) break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) break;
-        GstMessage* message = gst_bus_timed_pop_filtered(
-            bus, 20 * GST_MSECOND,
-            static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
-        if (!message) continue;
-        const bool error = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
-        const bool fromSource = GST_MESSAGE_SRC(message) == GST_OBJECT(source);
-        gst_message_unref(message);
-        if (error) {
-            // A file avidemux does not take simply has no streams; one the
-            // source cannot read is a failure.
-            failed = fromSource;
-            break;
-        }
+    {
+        std::unique_lock lock(run.mutex);
+        run.changed.wait_for(lock, std::chrono::milliseconds(m_timeoutMs),
+                             [&] { return run.Complete() || run.error; });
+        // A file avidemux does not take simply has no streams; one the
+        // source cannot read is a failure.
+        failed = run.error && run.errorFromSource;
     }
 
     std::vector<TBranch*> aviOutputs;
@@ -397,6 +402,7 @@ bool TdmList::AnalyseStreamsPatched(const QString& path, const std::vector<TByte
     for (TBranch* b : aviOutputs) durations.push_back(DurationHns(b->demuxPad));
 
     gst_element_set_state(run.pipeline, GST_STATE_NULL);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
 
     bool ok = !failed;
