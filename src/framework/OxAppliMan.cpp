@@ -263,6 +263,8 @@ void TOxAppliMan::BuildOnWindow(QWidget* window) {
     });
 
     m_helpForm = new THelpForm(window);
+    // F1 closes the help window from the help window itself.
+    m_helpForm->addAction(m_caHelp);
     m_helpForm->SetOnClose([self] {
         if (self && self->m_caHelp->Checked()) self->m_caHelp->SetChecked(false);
     });

@@ -45,8 +45,10 @@ class TOxAppliMan : public TOxActionComponent {
     // window) when shown.
     QWidget* WinControl() const;
     void SetWinControl(QWidget* window);
-    // The contents of the pages, centred on them. The About page starts
-    // with a frame of its own that shows AboutRichText().
+    // The contents of the pages, centred on them; a frame becomes a child
+    // of its page (so it must be made with new) and goes with the window.
+    // The About page starts with a frame of its own that shows
+    // AboutRichText().
     QWidget* OptionsFrame() const;
     void SetOptionsFrame(QWidget* frame);
     QWidget* AboutFrame() const;

@@ -352,8 +352,12 @@ TEST_F(AppliMan, TheHelpWindow) {
     am->caHelp()->trigger();
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->TextEdit()->Markup().Text().contains("Ouvrir des vidéos"));
-    am->caHelp()->trigger();
+    // F1 in the help window itself closes it again.
+    help->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    Press(help, Qt::Key_F1);
     EXPECT_FALSE(help->isVisible());
+    EXPECT_FALSE(am->caHelp()->Checked());
 }
 
 TEST_F(AppliMan, TheScriptWindow) {

@@ -28,8 +28,9 @@ TEST(ScriptForm, ScriptFilesRoundTripWithWindowsLineEnds) {
     form.SetScriptText("begin\n    setMute(True);\n    Titre('Été');\nend.");
     const QString fileName = dir.filePath("macro.pas");
     ASSERT_TRUE(form.SaveScript(fileName));
-    EXPECT_EQ(ReadAll(fileName), "begin\r\n    setMute(True);\r\n    Titre('\xC3\x89t\xC3\xA9');"
-                                 "\r\nend.");
+    EXPECT_EQ(ReadAll(fileName),
+              "begin\r\n    setMute(True);\r\n    Titre('\xC3\x89t\xC3\xA9');"
+              "\r\nend.");
     EXPECT_EQ(form.FileName(), fileName);
     EXPECT_FALSE(form.Editor()->document()->isModified());
 
@@ -46,7 +47,10 @@ TEST(ScriptForm, ScriptsFromElsewhere) {
         const char* text;
     };
     const Case cases[] = {
-        {"bom.pas", "\xEF\xBB\xBF" "begin\r\nend.", "begin\nend."},
+        {"bom.pas",
+         "\xEF\xBB\xBF"
+         "begin\r\nend.",
+         "begin\nend."},
         // Not UTF-8: the Windows code page, with its euro sign.
         {"cp1252.pas", "Titre('\xC9t\xE9 \x80');\r", "Titre('Été €');\n"},
     };
