@@ -263,4 +263,10 @@ QString RichTextToPlain(const QString& tagged, QStringView lineBreak) {
     return TRichMarkup::Parse(tagged).PlainText(lineBreak);
 }
 
+QString RichEscape(const QString& plain) {
+    QString escaped = plain;
+    escaped.replace(QLatin1Char('<'), QStringLiteral("<<>"));
+    return escaped;
+}
+
 }  // namespace tavrel

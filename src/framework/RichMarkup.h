@@ -115,4 +115,9 @@ std::optional<QColor> RichColourByName(QStringView upperName, const TRichStyle& 
 // The text of a tagged message without its tags, links kept as their text.
 QString RichTextToPlain(const QString& tagged, QStringView lineBreak = u"\r\n");
 
+// A plain text (an action's caption, a file name) written so that the tag
+// language shows it as it stands: each '<' becomes "<<>", a tag of no name
+// whose inner '<' is shown as itself. Line ends stay line breaks.
+QString RichEscape(const QString& plain);
+
 }  // namespace tavrel

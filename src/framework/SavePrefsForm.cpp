@@ -1,22 +1,13 @@
 #include "framework/SavePrefsForm.h"
 
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStyle>
-#include <QTextBrowser>
+
+#include "framework/LinkEdit.h"
 
 namespace tavrel {
 
 namespace {
-
-// The few tags of the dialog's text as HTML for the text browser.
-QString TagsToHtml(QString text) {
-    text.replace(QStringLiteral("<br>"), QStringLiteral("<br/>"));
-    text.replace(QRegularExpression(QStringLiteral("<size (\\d+)>")),
-                 QStringLiteral("<span style=\"font-size:\\1pt\">"));
-    text.replace(QStringLiteral("</size>"), QStringLiteral("</span>"));
-    return text;
-}
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QString& hint, QStyle::StandardPixmap picture, int left, int width) {
@@ -54,15 +45,14 @@ TSavePrefsForm::TSavePrefsForm(QWidget* parent) : QDialog(parent) {
     font.setPixelSize(14);
     setFont(font);
 
-    m_linkEdit = new QTextBrowser(this);
+    m_linkEdit = new TLinkEdit(this);
     m_linkEdit->setObjectName(QStringLiteral("LinkEdit1"));
-    m_linkEdit->setReadOnly(true);
     m_linkEdit->setFrameShape(QFrame::NoFrame);
     m_linkEdit->setGeometry(39, 20, 464, 247);
     QFont textFont(QStringLiteral("Arial"));
     textFont.setPixelSize(20);
     m_linkEdit->setFont(textFont);
-    m_linkEdit->setHtml(TagsToHtml(TaggedText()));
+    m_linkEdit->SetRichText(TaggedText());
 
     m_normalBtn = MakeButton(
         this, QStringLiteral("NormalBtn"), QStringLiteral("Normal"),

@@ -11,9 +11,10 @@
 #include "framework/PrefsValues.h"
 
 class QPushButton;
-class QTextBrowser;
 
 namespace tavrel {
+
+class TLinkEdit;
 
 class TSavePrefsForm : public QDialog {
   public:
@@ -32,7 +33,7 @@ class TSavePrefsForm : public QDialog {
     bool Answered() const { return m_answered; }
     TSavePreferences Choice() const { return m_choice; }
 
-    QTextBrowser* LinkEdit1() const { return m_linkEdit; }
+    TLinkEdit* LinkEdit1() const { return m_linkEdit; }
     QPushButton* NormalBtn() const { return m_normalBtn; }
     QPushButton* PortableBtn() const { return m_portableBtn; }
     QPushButton* AucunBtn() const { return m_aucunBtn; }
@@ -40,7 +41,7 @@ class TSavePrefsForm : public QDialog {
   private:
     void Choose(TSavePreferences choice);
 
-    QTextBrowser* m_linkEdit = nullptr;
+    TLinkEdit* m_linkEdit = nullptr;
     QPushButton* m_normalBtn = nullptr;
     QPushButton* m_portableBtn = nullptr;
     QPushButton* m_aucunBtn = nullptr;

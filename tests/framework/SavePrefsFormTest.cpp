@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QTimer>
 
+#include "framework/LinkEdit.h"
 #include "framework/OmbrixPreferences.h"
 #include "framework/PreferencesOwnerHook.h"
 
@@ -32,6 +32,12 @@ TEST(SavePrefsForm, TextsAndLayout) {
     EXPECT_TRUE(shown.contains("* soit pour les enregistrer dans un fichier ini (mode portable)."));
     EXPECT_TRUE(shown.contains("dans votre dossier de configuration (mode normal)."));
     EXPECT_FALSE(shown.contains("<size")) << "the tags are not shown";
+    // The whole tag language is rendered, not only the line breaks and sizes.
+    const TRichMarkup& markup = form.LinkEdit1()->Markup();
+    const TRichAttributes question = markup.AttributesAt(int(markup.Text().indexOf("Voulez")));
+    EXPECT_TRUE(question.Italic);
+    EXPECT_EQ(question.SizePt, 10);
+    EXPECT_FALSE(markup.AttributesAt(int(markup.Text().indexOf("* soit"))).Italic);
 
     struct Button {
         QPushButton* button;
