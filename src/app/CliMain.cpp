@@ -12,7 +12,9 @@ const char* kUsage =
     "Utilisation : tavrel-cli COMMANDE [ARGUMENTS]\n"
     "\n"
     "Commandes :\n"
-    "  info FICHIER...   affiche ce que Tavrel sait de chaque fichier\n";
+    "  info FICHIER...   affiche ce que Tavrel sait de chaque fichier\n"
+    "  commands [FICHIER]  liste les commandes (et celles offertes pour le fichier)\n"
+    "  run COMMANDE [OPTIONS] FICHIER...  lance une commande sur les fichiers\n";
 
 }  // namespace
 
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
         }
         return tavrel::cli::RunInfo(args, out, err);
     }
+    if (command == QLatin1String("commands")) return tavrel::cli::RunCommandList(args, out, err);
+    if (command == QLatin1String("run")) return tavrel::cli::RunCommand(args, out, err);
     err << QStringLiteral("Commande inconnue : %1").arg(command) << Qt::endl << kUsage;
     return 2;
 }
