@@ -1,7 +1,11 @@
 // tavrel-cli commands and tavrel-cli run: the catalogue and the engine over
 // the files of the command line, as the main window runs them.
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <string>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -175,13 +179,13 @@ class TCliUser : public TCommandUser {
             case TAnswerMode::Ask:
                 break;
         }
-        QTextStream in(stdin);
         for (;;) {
             m_out << text << Qt::endl << ButtonsLine(buttons) << QStringLiteral(" ? ");
             m_out.flush();
-            const QString reply = in.readLine();
-            if (reply.isNull()) {
-                // The end of the input closes the dialog without a button.
+            QString reply;
+            if (!ReadReply(reply)) {
+                // The end of the input, or Ctrl+C, closes the dialog without
+                // a button.
                 m_out << Qt::endl;
                 m_cancelled = true;
                 return TAnswer::Annuler;
@@ -253,6 +257,38 @@ class TCliUser : public TCommandUser {
     }
 
   private:
+    // One line of the standard input; false at its end or when Ctrl+C was
+    // pressed meanwhile (the wait looks at the flag between short polls).
+    bool ReadReply(QString& reply) {
+        for (;;) {
+            const std::size_t eol = m_input.find('\n');
+            if (eol != std::string::npos) {
+                reply = QString::fromLocal8Bit(m_input.data(), static_cast<qsizetype>(eol));
+                m_input.erase(0, eol + 1);
+                if (reply.endsWith(QLatin1Char('\r'))) reply.chop(1);
+                return true;
+            }
+            if (m_inputEnded) {
+                if (m_input.empty()) return false;
+                reply =
+                    QString::fromLocal8Bit(m_input.data(), static_cast<qsizetype>(m_input.size()));
+                m_input.clear();
+                return true;
+            }
+            if (g_interruptRequested.load()) return false;
+            pollfd fd{0, POLLIN, 0};
+            const int ready = ::poll(&fd, 1, 100);
+            if (ready < 0 && errno != EINTR) return false;
+            if (ready <= 0) continue;
+            char chunk[4096];
+            const ssize_t n = ::read(0, chunk, sizeof chunk);
+            if (n > 0)
+                m_input.append(chunk, static_cast<std::size_t>(n));
+            else if (n == 0 || errno != EINTR)
+                m_inputEnded = true;
+        }
+    }
+
     void EndProgressLine() {
         if (!m_lineOpen) return;
         m_err << Qt::endl;
@@ -273,6 +309,8 @@ class TCliUser : public TCommandUser {
     qint64 m_lastShown = 0;
     bool m_lineOpen = false;
     QElapsedTimer m_clock;
+    std::string m_input;
+    bool m_inputEnded = false;
 };
 
 // --- Arguments --------------------------------------------------------------------------
