@@ -657,7 +657,10 @@ int RunCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
         while (!engine.WaitUntilIdle(100)) {
             if (g_interruptRequested.load() && !interrupted) {
                 interrupted = true;
-                err << Qt::endl << QStringLiteral("Interruption demandée.") << Qt::endl;
+                // The worker may be writing to the error stream: this thread
+                // writes past it, in one call.
+                static const char notice[] = "\nInterruption demandée.\n";
+                [[maybe_unused]] const ssize_t written = ::write(2, notice, sizeof notice - 1);
                 engine.InterruptAll();
             }
         }

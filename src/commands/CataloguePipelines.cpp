@@ -2,7 +2,6 @@
 // builders that have the conversion module make their pipeline. The scene
 // file by datecode and the subtitle file attach their writers to the
 // module's datecode reader for the length of the run.
-#include <QDir>
 #include <QFileInfo>
 #include <memory>
 

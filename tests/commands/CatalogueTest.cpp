@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDateTime>
 
@@ -506,6 +507,9 @@ TEST_F(CatalogueTest, ScnByIntervalsOverwriteQuestionAndBadIntervals) {
         Select(DvRecord("a.avi"));
         user.Answers = {TAnswer::Oui};
         Run("CreerScnByIntervalle", {bad});
+        EXPECT_EQ(user.Questions.last(),
+                  "Voulez-vous écraser le fichier existant " + Path("a.scn") + " ?");
+        EXPECT_EQ(user.ButtonSets.last(), TConfirmButtons::Three);
         EXPECT_EQ(Contents("a.scn"), "old") << bad.toStdString();
         ASSERT_EQ(user.Errors.size(), 1) << bad.toStdString();
         EXPECT_TRUE(user.Errors[0].first.startsWith(
@@ -535,6 +539,25 @@ TEST_F(CatalogueTest, BadDestinationsAndMissingSourcesStopOnlyTheirFile) {
     TSceneList scenes;
     EXPECT_TRUE(ReadScnFile(Path("good.scn"), scenes));
     EXPECT_EQ(scenes.Count(), 6);
+}
+
+TEST_F(CatalogueTest, AFolderThatCannotBeWrittenIsReported) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+    QDir().mkpath(Path("locked"));
+    Touch("locked/v.avi");
+    auto video = std::make_shared<TaviFichier>(Path("locked/v.avi"), TaviFichier::TUnanalysed{});
+    video->Fps = 25;
+    video->FrameCount = 100;
+    ASSERT_TRUE(
+        QFile::setPermissions(Path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    Select(video);
+    Run("CreerScnByIntervalle", {"1"});
+    QFile::setPermissions(Path("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(user.Errors.size(), 1);
+    EXPECT_TRUE(user.Errors[0].first.contains(Path("locked/v.scn")));
+    EXPECT_FALSE(Exists("locked/v.scn"));
+    EXPECT_EQ(Contents("locked/v.avi"), "x");
 }
 
 TEST_F(CatalogueTest, TextExportWritesOneRowPerScene) {
