@@ -14,7 +14,9 @@ const char* kUsage =
     "Commandes :\n"
     "  info FICHIER...   affiche ce que Tavrel sait de chaque fichier\n"
     "  riff FICHIER      affiche la structure RIFF d'un fichier AVI\n"
-    "  demo [DOSSIER]    écrit un clip DV de démonstration et affiche son chemin\n";
+    "  demo [DOSSIER]    écrit un clip DV de démonstration et affiche son chemin\n"
+    "  commands [FICHIER]  liste les commandes (et celles offertes pour le fichier)\n"
+    "  run COMMANDE [OPTIONS] FICHIER...  lance une commande sur les fichiers\n";
 
 }  // namespace
 
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
         }
         return tavrel::cli::RunDemo(args.value(0), out, err);
     }
+    if (command == QLatin1String("commands")) return tavrel::cli::RunCommandList(args, out, err);
+    if (command == QLatin1String("run")) return tavrel::cli::RunCommand(args, out, err);
     err << QStringLiteral("Commande inconnue : %1").arg(command) << Qt::endl << kUsage;
     return 2;
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -75,6 +76,11 @@ bool TShell::MoveToTrash(const QString& path) {
 bool TShell::OpenUrl(const QUrl& url) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
     return QDesktopServices::openUrl(url);
+}
+
+bool TShell::StartProgram(const QString& program, const QStringList& arguments) {
+    if (program.isEmpty()) return false;
+    return QProcess::startDetached(program, arguments);
 }
 
 bool TShell::ShowItems(const QList<QUrl>& items) {

@@ -32,6 +32,9 @@ class TShell {
     // The file manager's org.freedesktop.FileManager1.ShowItems on the
     // session bus; false when no file manager answers.
     virtual bool ShowItems(const QList<QUrl>& items);
+    // Starts a program with its arguments, detached from this process
+    // (QProcess::startDetached); false when it could not be started.
+    virtual bool StartProgram(const QString& program, const QStringList& arguments);
 };
 
 // The shell in use: the desktop's unless one was set. SetDefaultShell(nullptr)
