@@ -24,8 +24,16 @@ struct TDvReaderLinks {
     bool held = false;      // the first buffer, or the end of the stream, waits at the reader
     bool stopping = false;  // the run is being stopped: no end of stream passes
     gulong gate = 0;
+    GstBus* bus = nullptr;  // owned reference: wakes the opening up when the links change
+
+    void Wake(GstObject* from) {
+        if (bus)
+            gst_bus_post(bus, gst_message_new_application(from, gst_structure_new_empty(kWake)));
+    }
+    static constexpr const char* kWake = "tavrel-links-changed";
 
     ~TDvReaderLinks() {
+        if (bus) gst_object_unref(bus);
         if (readerSink) gst_object_unref(readerSink);
         if (linkedPad) gst_object_unref(linkedPad);
     }
@@ -43,15 +51,16 @@ void OnAviPad(GstElement* /*avidemux*/, GstPad* pad, gpointer data) {
         links->linkedPad = GST_PAD(gst_object_ref(pad));
 }
 
-void OnNoMorePads(GstElement* /*avidemux*/, gpointer data) {
+void OnNoMorePads(GstElement* avidemux, gpointer data) {
     auto* links = static_cast<TDvReaderLinks*>(data);
     std::lock_guard lock(links->mutex);
     links->noMorePads = true;
+    links->Wake(GST_OBJECT(avidemux));
 }
 
 // Holds the first buffer (or an end of stream that comes first) at the
 // reader's input; the events that set the stream up pass.
-GstPadProbeReturn OnGate(GstPad* /*pad*/, GstPadProbeInfo* info, gpointer data) {
+GstPadProbeReturn OnGate(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_EOS)
             return GST_PAD_PROBE_PASS;
@@ -59,6 +68,7 @@ GstPadProbeReturn OnGate(GstPad* /*pad*/, GstPadProbeInfo* info, gpointer data) 
     auto* links = static_cast<TDvReaderLinks*>(data);
     std::lock_guard lock(links->mutex);
     links->held = true;
+    links->Wake(GST_OBJECT(pad));
     return GST_PAD_PROBE_OK;
 }
 
@@ -124,6 +134,7 @@ TOpenOutcome OpenOnce(const QString& path, const std::vector<TBytePatch>& patche
     SetDvSceneDetect(reader, detector);
     gst_bin_add_many(GST_BIN(pipeline), source, avidemux, reader, nullptr);
     links->readerSink = gst_element_get_static_pad(reader, "sink");
+    links->bus = gst_element_get_bus(pipeline);
     if (!gst_element_link(source, avidemux) ||
         (options.Tail && !options.Tail(GST_BIN(pipeline), reader))) {
         graph.Error = QStringLiteral("Le pipeline de lecture de %1 n'a pas pu être construit")
@@ -160,6 +171,7 @@ TOpenOutcome OpenOnce(const QString& path, const std::vector<TBytePatch>& patche
             graph.Error =
                 QStringLiteral("Le fichier %1 ne contient aucun flux vidéo DV").arg(Quoted(path));
             outcome = TOpenOutcome::NoDv;
+            graph.FileRefused = true;
             break;
         }
         if (ready) {
@@ -172,9 +184,14 @@ TOpenOutcome OpenOnce(const QString& path, const std::vector<TBytePatch>& patche
             break;
         }
         GstMessage* message = gst_bus_timed_pop_filtered(
-            bus, 20 * GST_MSECOND,
-            static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE));
+            bus, 100 * GST_MSECOND,
+            static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
+                                        GST_MESSAGE_APPLICATION));
         if (!message) continue;
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION) {
+            gst_message_unref(message);
+            continue;
+        }
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
             if (GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline)) prerolled = true;
             gst_message_unref(message);
@@ -189,10 +206,13 @@ TOpenOutcome OpenOnce(const QString& path, const std::vector<TBytePatch>& patche
                 continue;
             }
         }
+        // avidemux says no more than that it stopped: its reason is the file.
         const QString detail = FrenchGstErrorMessage(message);
+        graph.FileRefused = GST_MESSAGE_SRC(message) == GST_OBJECT(avidemux) ||
+                            GST_MESSAGE_SRC(message) == GST_OBJECT(source);
         if (GST_MESSAGE_SRC(message) == GST_OBJECT(avidemux))
-            graph.Error = QStringLiteral("Le fichier %1 n'est pas une vidéo AVI lisible : %2")
-                              .arg(Quoted(path), detail);
+            graph.Error =
+                QStringLiteral("Le fichier %1 n'est pas une vidéo AVI lisible").arg(Quoted(path));
         else
             graph.Error =
                 QStringLiteral("Impossible de lire le fichier %1 : %2").arg(Quoted(path), detail);
@@ -269,6 +289,7 @@ TDvReaderGraph OpenDvReaderGraph(const QString& path, std::shared_ptr<Tdv_sceneD
         QFile probe(path);
         if (path.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
             graph.Error = QStringLiteral("Impossible d'ouvrir le fichier %1").arg(Quoted(path));
+            graph.FileRefused = true;
             return graph;
         }
     }
@@ -288,6 +309,7 @@ TDvReaderGraph OpenDvReaderGraph(const QString& path, std::shared_ptr<Tdv_sceneD
     }
     TDvReaderGraph failed;
     failed.Error = graph.Error;
+    failed.FileRefused = graph.FileRefused;
     return failed;  // graph's pipeline is stopped and dropped here
 }
 

@@ -28,6 +28,9 @@ struct TDvReaderGraph {
     GstElement* Reader = nullptr;           // the reader element, owned by the pipeline
     std::shared_ptr<TDvReaderLinks> Links;  // what the pipeline's handlers use
     QString Error;                          // French, when opening failed
+    // The opening failed because of the file: it cannot be read, is not an
+    // AVI file GStreamer reads, or holds no DV stream.
+    bool FileRefused = false;
 
     TDvReaderGraph() = default;
     TDvReaderGraph(TDvReaderGraph&& other) noexcept;

@@ -3,7 +3,6 @@
 #include <gst/video/video.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 
 #include "dv/DvFrame.h"
@@ -14,9 +13,11 @@ namespace tavrel {
 // Shared with the streaming thread: which frame a positioning waits for, and
 // the reader's record of it once it has passed.
 struct TPositionerProbe {
+    static constexpr const char* kSeen = "tavrel-frame-seen";
+
     std::mutex mutex;
-    std::condition_variable changed;
     std::shared_ptr<Tdv_sceneDetect> detector;
+    GstBus* bus = nullptr;  // owned reference: the frame's arrival wakes the positioning
     bool awaiting = false;
     GstClockTime target = GST_CLOCK_TIME_NONE;
     GstClockTime tolerance = 0;
@@ -31,7 +32,7 @@ struct TPositionerProbe {
 
 namespace {
 
-GstPadProbeReturn OnReaderBuffer(GstPad* /*pad*/, GstPadProbeInfo* info, gpointer data) {
+GstPadProbeReturn OnReaderBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     auto* probe = static_cast<TPositionerProbe*>(data);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     if (!buffer) return GST_PAD_PROBE_OK;
@@ -46,7 +47,9 @@ GstPadProbeReturn OnReaderBuffer(GstPad* /*pad*/, GstPadProbeInfo* info, gpointe
     probe->record = probe->detector->CurrentFrame();
     probe->seen = true;
     probe->awaiting = false;
-    probe->changed.notify_all();
+    if (probe->bus)
+        gst_bus_post(probe->bus, gst_message_new_application(
+                                     GST_OBJECT(pad), gst_structure_new_empty(probe->kSeen)));
     return GST_PAD_PROBE_OK;
 }
 
@@ -88,14 +91,15 @@ std::unique_ptr<TGstFramePositioner> TGstFramePositioner::Open(const QString& pa
     self->m_probe = probe;
 
     GstElement* pictureSink = nullptr;
+    bool withPicture = true;
     TDvReaderOptions options;
     options.HoldAtReader = false;
     options.TimeoutMs = self->m_timeoutMs;
-    options.Tail = [&pictureSink, probe](GstBin* bin, GstElement* reader) {
-        GstElement* decoder = MakeElement("avdec_dvvideo");
-        GstElement* convert = MakeElement("videoconvert");
-        GstElement* filter = MakeElement("capsfilter");
-        GstElement* dvdemux = MakeElement("dvdemux");
+    options.Tail = [&pictureSink, &withPicture, probe](GstBin* bin, GstElement* reader) {
+        GstElement* decoder = withPicture ? MakeElement("avdec_dvvideo") : nullptr;
+        GstElement* convert = withPicture ? MakeElement("videoconvert") : nullptr;
+        GstElement* filter = withPicture ? MakeElement("capsfilter") : nullptr;
+        GstElement* dvdemux = withPicture ? MakeElement("dvdemux") : nullptr;
         GstElement* sink = MakeElement("fakesink", "nullrender");
         if (!sink) return false;
         g_object_set(sink, "sync", FALSE, nullptr);
@@ -136,11 +140,23 @@ std::unique_ptr<TGstFramePositioner> TGstFramePositioner::Open(const QString& pa
     };
 
     self->m_graph = OpenDvReaderGraph(path, probe->detector, options);
+    if (!self->m_graph.Pipeline && !self->m_graph.FileRefused && pictureSink) {
+        // The picture is a bonus: a decoding branch that does not preroll
+        // must not cost the records.
+        withPicture = false;
+        pictureSink = nullptr;
+        probe->dvdemux = probe->decoder = nullptr;
+        self->m_graph = OpenDvReaderGraph(path, probe->detector, options);
+    }
     if (!self->m_graph.Pipeline) {
         if (error) *error = self->m_graph.Error;
         return nullptr;
     }
     self->m_pictureSink = pictureSink;
+    {
+        std::lock_guard lock(probe->mutex);
+        probe->bus = gst_element_get_bus(self->m_graph.Pipeline);
+    }
     self->m_demuxPad = self->m_graph.ReaderInputPad();
 
     // The frame rate avidemux times the frames with: the stream's own for
@@ -217,29 +233,30 @@ std::optional<TFrameInfo> TGstFramePositioner::PositionOn(std::uint32_t frame) {
     bool prerolled = false;
     bool failed = !sought;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeoutMs);
+    const auto types = static_cast<GstMessageType>(
+        GST_MESSAGE_ERROR | GST_MESSAGE_EOS | GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_APPLICATION);
     while (!failed) {
         {
-            std::unique_lock probeLock(m_probe->mutex);
-            m_probe->changed.wait_for(probeLock, std::chrono::milliseconds(10),
-                                      [this] { return m_probe->seen; });
+            std::lock_guard probeLock(m_probe->mutex);
             if (m_probe->seen && !result) {
                 result = m_probe->record;
                 result->FrameIndex = frame;
             }
         }
-        while (GstMessage* message = gst_bus_pop_filtered(
-                   bus, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS |
-                                                    GST_MESSAGE_ASYNC_DONE))) {
-            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE)
-                prerolled = true;
-            else
-                failed = true;
-            gst_message_unref(message);
-        }
         // The picture sink holds the sought frame once the pipeline has
         // prerolled again.
         if (result && (prerolled || !m_pictureSink)) break;
-        if (std::chrono::steady_clock::now() >= deadline) break;
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        GstMessage* message =
+            gst_bus_timed_pop_filtered(bus, static_cast<GstClockTime>(left.count()), types);
+        if (!message) break;
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE)
+            prerolled = true;
+        else if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_APPLICATION)
+            failed = true;
+        gst_message_unref(message);
     }
     {
         std::lock_guard probeLock(m_probe->mutex);

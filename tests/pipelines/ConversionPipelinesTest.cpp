@@ -254,6 +254,7 @@ TEST_F(ConversionPipelines, HooksOfOneRunDoNotReachTheNext) {
     EXPECT_TRUE(watch.expired());
 
     auto writer = std::make_shared<TWriteSrt>(VideoHere(clip), 25.0);
+    detector->SetLineSource(std::make_shared<TOverlayLines>(OverlayDisplaySettings(nullptr)));
     AttachSrtWriter(*detector, writer);
     auto run = Cdm().BuildSrt(PathOf(clip));
     ASSERT_NE(run, nullptr);
