@@ -16,7 +16,9 @@
 //
 // The reader's OnScene and OnEndOfStream run on the streaming thread, before
 // the run's done callback: when done is called the last scene has been
-// reported and OnEndOfStream has returned.
+// reported and OnEndOfStream has returned. A run stopped before its end
+// (interrupted) reports no end of stream: OnEndOfStream is not called, and the
+// stop releases the hooks and whatever writers they hold.
 //
 // One conversion runs at a time: the engine stops each run before it builds
 // the next one, as every run feeds the same reader.

@@ -211,7 +211,7 @@ std::optional<TFrameInfo> TGstFramePositioner::PositionOn(std::uint32_t frame) {
     std::lock_guard lock(m_mutex);
     m_hasPicture = false;
     m_picture = QImage();
-    if (!m_graph.Pipeline || frame >= m_frameCount) return std::nullopt;
+    if (!m_graph.Pipeline || (m_frameCount >= 0 && frame >= m_frameCount)) return std::nullopt;
     GstClockTime target = 0;
     SeekTime(frame, target);
 

@@ -34,7 +34,9 @@ class TGstFramePositioner : public TScenePositioner {
     std::optional<TFrameInfo> PositionOn(std::uint32_t frame) override;
     QImage Picture() override;
 
-    // Frames of the DV stream, as avidemux counts them.
+    // Frames of the DV stream, as avidemux counts them; -1 when it cannot
+    // tell (frames are then sought without a bound, and one beyond the end
+    // gives nothing when the time-out ends).
     std::int64_t FrameCount() const { return m_frameCount; }
 
   private:
@@ -48,7 +50,7 @@ class TGstFramePositioner : public TScenePositioner {
     TDvReaderGraph m_graph;
     GstElement* m_pictureSink = nullptr;  // owned by the pipeline; null without a decoder
     GstPad* m_demuxPad = nullptr;         // owned reference: the avidemux output read
-    std::int64_t m_frameCount = 0;
+    std::int64_t m_frameCount = -1;
     int m_fpsNum = 25;
     int m_fpsDen = 1;
     int m_timeoutMs = 5000;

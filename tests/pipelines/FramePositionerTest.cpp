@@ -25,7 +25,7 @@ QString PathOf(const TTestClip& clip) {
     return QString::fromStdString(clip.Path().string());
 }
 
-// The record of a positioned frame against what the clip's spec says of it.
+// The record of a positioned frame against what the clip was made with.
 void CheckRecord(const TTestClip& clip, std::uint32_t frame, const TFrameInfo& record) {
     SCOPED_TRACE("frame " + std::to_string(frame));
     EXPECT_EQ(record.FrameIndex, frame);
