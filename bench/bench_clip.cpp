@@ -23,9 +23,9 @@ fs::path BenchFile(const char* name) {
 
 void BM_AviWriterType2Pal(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, 0);
-    const auto frame = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, 0);
+    const auto frame = test::MakeFrame(recipe);
     const std::vector<std::uint8_t> pcm(1920 * 4, 0);
     const fs::path path = BenchFile("tavrel-bench-writer");
     TAviWriterOptions options;
@@ -44,16 +44,16 @@ void BM_AviWriterType2Pal(benchmark::State& state) {
 BENCHMARK(BM_AviWriterType2Pal)->Arg(1500)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_MakeClip(benchmark::State& state) {
-    TClipSpec spec = DemoClipSpec();
-    for (auto& r : spec.Recordings)
-        r.FrameCount = static_cast<int>(state.range(0) / static_cast<std::int64_t>(spec.Recordings.size()));
+    TClipSpec recipe = DemoClipSpec();
+    for (auto& r : recipe.Recordings)
+        r.FrameCount = static_cast<int>(state.range(0) / static_cast<std::int64_t>(recipe.Recordings.size()));
     const fs::path path = BenchFile("tavrel-bench-clip");
     for (auto _ : state) {
         std::string error;
-        if (!MakeClip(spec, path, error)) state.SkipWithError(error.c_str());
+        if (!MakeClip(recipe, path, error)) state.SkipWithError(error.c_str());
     }
     fs::remove(path);
-    state.SetItemsProcessed(state.iterations() * ClipFrameCount(spec));
+    state.SetItemsProcessed(state.iterations() * ClipFrameCount(recipe));
 }
 BENCHMARK(BM_MakeClip)->Arg(1500)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -14,11 +14,11 @@ std::vector<std::vector<std::uint8_t>> MakeFrames(test::TStandard standard) {
     // A few frames a second apart, so that dates and timecodes change.
     std::vector<std::vector<std::uint8_t>> frames;
     for (int i = 0; i < 8; ++i) {
-        test::TFrameSpec spec;
-        spec.Standard = standard;
-        spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, i);
-        spec.Timecode = TTimecode{0, 0, static_cast<std::uint8_t>(i), 17};
-        frames.push_back(test::MakeFrame(spec));
+        test::TFrameSpec recipe;
+        recipe.Standard = standard;
+        recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, i);
+        recipe.Timecode = TTimecode{0, 0, static_cast<std::uint8_t>(i), 17};
+        frames.push_back(test::MakeFrame(recipe));
     }
     return frames;
 }

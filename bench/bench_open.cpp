@@ -23,15 +23,15 @@ fs::path MakeFolder() {
     const fs::path first = folder / "clip000.avi";
     if (fs::exists(folder / "clip099.avi")) return folder;
     fs::create_directories(folder);
-    TClipSpec spec;
+    TClipSpec recipe;
     TDatecode dc;
     dc.Year = 2005;
     dc.Month = 6;
     dc.Day = 18;
     dc.Hour = 14;
-    spec.Recordings = {{dc, 50}};
+    recipe.Recordings = {{dc, 50}};
     std::string error;
-    if (!MakeClip(spec, first, error)) return {};
+    if (!MakeClip(recipe, first, error)) return {};
     for (int i = 1; i < kFiles; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "clip%03d.avi", i);

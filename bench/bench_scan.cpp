@@ -43,7 +43,7 @@ int ClipFrames() {
 }
 
 TClipSpec ScanClipSpec(int frames) {
-    TClipSpec spec;  // PAL 4:3 type 2, 48 kHz 16-bit sound
+    TClipSpec recipe;  // PAL 4:3 type 2, 48 kHz 16-bit sound
     TDatecode start;
     start.Year = 2024;
     start.Month = 7;
@@ -56,8 +56,8 @@ TClipSpec ScanClipSpec(int frames) {
     second.Hour = 16;
     TDatecode last = start;
     last.Day = 15;
-    spec.Recordings = {{start, third}, {second, third}, {last, frames - 2 * third}};
-    return spec;
+    recipe.Recordings = {{start, third}, {second, third}, {last, frames - 2 * third}};
+    return recipe;
 }
 
 // The clip, made on first use and kept; a file of the right name and at least

@@ -29,16 +29,16 @@ constexpr std::uint32_t kColours[][2] = {
     {0xFF404040, 0xFFFFFFFF}, {0xFF502060, 0xFF80F040},
 };
 
-int Sequences(const TClipSpec& spec) {
-    return spec.Ntsc ? kSequences525 : kSequences625;
+int Sequences(const TClipSpec& recipe) {
+    return recipe.Ntsc ? kSequences525 : kSequences625;
 }
 
-std::size_t FrameSize(const TClipSpec& spec) {
-    return spec.Ntsc ? kFrameSize525 : kFrameSize625;
+std::size_t FrameSize(const TClipSpec& recipe) {
+    return recipe.Ntsc ? kFrameSize525 : kFrameSize625;
 }
 
 // Encodes `count` successive pictures of the test source into DV frames.
-bool EncodePictures(const TClipSpec& spec, int recording, int count,
+bool EncodePictures(const TClipSpec& recipe, int recording, int count,
                     std::vector<std::vector<std::uint8_t>>& out, std::string& error) {
     EnsureGstreamer();
     GstElementFactory* encoder = gst_element_factory_find("avenc_dvvideo");
@@ -51,15 +51,15 @@ bool EncodePictures(const TClipSpec& spec, int recording, int count,
     gst_object_unref(encoder);
 
     const auto& colours = kColours[recording % std::size(kColours)];
-    const char* par = spec.Ntsc ? (spec.Wide ? "32/27" : "8/9") : (spec.Wide ? "64/45" : "16/15");
+    const char* par = recipe.Ntsc ? (recipe.Wide ? "32/27" : "8/9") : (recipe.Wide ? "64/45" : "16/15");
     char description[512];
     std::snprintf(description, sizeof description,
                   "videotestsrc pattern=ball background-color=%u foreground-color=%u "
                   "num-buffers=%d ! video/x-raw,format=%s,width=720,height=%d,framerate=%s,"
                   "pixel-aspect-ratio=%s ! avenc_dvvideo ! "
                   "appsink name=sink sync=false",
-                  colours[0], colours[1], count, spec.Ntsc ? "Y41B" : "I420", spec.Ntsc ? 480 : 576,
-                  spec.Ntsc ? "30000/1001" : "25/1", par);
+                  colours[0], colours[1], count, recipe.Ntsc ? "Y41B" : "I420", recipe.Ntsc ? 480 : 576,
+                  recipe.Ntsc ? "30000/1001" : "25/1", par);
     GError* parseError = nullptr;
     GstElement* pipeline = gst_parse_launch(description, &parseError);
     if (parseError) {
@@ -71,7 +71,7 @@ bool EncodePictures(const TClipSpec& spec, int recording, int count,
     GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "sink");
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
 
-    const std::size_t frameSize = FrameSize(spec);
+    const std::size_t frameSize = FrameSize(recipe);
     out.clear();
     GstBus* bus = gst_element_get_bus(pipeline);
     GstMessage* failure = nullptr;
@@ -145,20 +145,20 @@ void PutPackAt(std::uint8_t* at, const TPack& pack) {
 
 // The AAUX source and control packs of one half of the sequences; the second
 // half describes channels 3 and 4, which only 12-bit sound in two pairs uses.
-TPack AudioSourcePack(const TClipSpec& spec, int samples, bool secondHalf) {
-    const TClipAudio& a = *spec.Audio;
+TPack AudioSourcePack(const TClipSpec& recipe, int samples, bool secondHalf) {
+    const TClipAudio& a = *recipe.Audio;
     const bool twelve = a.DvBits == 12;
     const bool fourChannels = twelve && a.Streams == 2;
     std::uint8_t pc2 = twelve ? 0x30 : 0x00;
     if (secondHalf && twelve && !fourChannels) pc2 = 0x3F;  // no information
-    const int afSize = samples - MinimumSamples(a.SampleRate, spec.Ntsc);
+    const int afSize = samples - MinimumSamples(a.SampleRate, recipe.Ntsc);
     return TPack{kPackAudioSource, static_cast<std::uint8_t>(0xC0 | (afSize & 0x3F)), pc2,
-                 static_cast<std::uint8_t>(spec.Ntsc ? 0xC0 : 0xE0),
+                 static_cast<std::uint8_t>(recipe.Ntsc ? 0xC0 : 0xE0),
                  static_cast<std::uint8_t>(0xC0 | RateCode(a.SampleRate) << 3 | (twelve ? 1 : 0))};
 }
 
-TPack AudioControlPack(const TClipSpec& spec, bool secondHalf) {
-    const TClipAudio& a = *spec.Audio;
+TPack AudioControlPack(const TClipSpec& recipe, bool secondHalf) {
+    const TClipAudio& a = *recipe.Audio;
     const bool unused = secondHalf && a.DvBits == 12 && a.Streams != 2;
     // Original recording, normal speed forward.
     return TPack{kPackAudioControl, 0x03, static_cast<std::uint8_t>(unused ? 0xFF : 0xCF), 0xA0,
@@ -167,9 +167,9 @@ TPack AudioControlPack(const TClipSpec& spec, bool secondHalf) {
 
 // Puts into a frame fresh from the encoder what a camcorder writes around
 // the picture.
-void StampFrame(std::span<std::uint8_t> frame, const TClipSpec& spec, const TTimecode& timecode,
+void StampFrame(std::span<std::uint8_t> frame, const TClipSpec& recipe, const TTimecode& timecode,
                 const std::optional<TDatecode>& datecode, int audioSamples) {
-    const int nSeq = Sequences(spec);
+    const int nSeq = Sequences(recipe);
     for (int s = 0; s < nSeq; ++s) {
         std::uint8_t* seq = frame.data() + s * kDifSequenceSize;
         // Consumer DV: application id 0 in the header block (the encoder
@@ -189,7 +189,7 @@ void StampFrame(std::span<std::uint8_t> frame, const TClipSpec& spec, const TTim
             }
         }
 
-        if (spec.Audio) {
+        if (recipe.Audio) {
             const bool secondHalf = s >= nSeq / 2;
             for (int k = 0; k < kAudioBlocksPerSequence; ++k) {
                 std::uint8_t* block = seq + kAudioOffset + k * kAudioBlockStep;
@@ -200,8 +200,8 @@ void StampFrame(std::span<std::uint8_t> frame, const TClipSpec& spec, const TTim
             auto at = [&](int i) {
                 return seq + kAudioOffset + ((s % 2 == 0 ? 3 : 0) + i) * kAudioBlockStep + 3;
             };
-            PutPackAt(at(0), AudioSourcePack(spec, audioSamples, secondHalf));
-            PutPackAt(at(1), AudioControlPack(spec, secondHalf));
+            PutPackAt(at(0), AudioSourcePack(recipe, audioSamples, secondHalf));
+            PutPackAt(at(1), AudioControlPack(recipe, secondHalf));
             if (datecode) {
                 TPack date{0x52, 0xFF, 0xFF, 0xFF, 0xFF};
                 TPack time{0x53, 0xFF, 0xFF, 0xFF, 0xFF};
@@ -214,7 +214,7 @@ void StampFrame(std::span<std::uint8_t> frame, const TClipSpec& spec, const TTim
     }
     WriteTimecode(frame, nSeq, timecode);
     if (datecode) WriteDatecode(frame, nSeq, *datecode);
-    WriteAspect(frame, nSeq, spec.Wide);
+    WriteAspect(frame, nSeq, recipe.Wide);
 }
 
 // A steady tone per stream and channel, so that the sound is not silence.
@@ -241,23 +241,23 @@ class TToneMaker {
     std::int64_t m_position = 0;
 };
 
-bool Validate(const TClipSpec& spec, std::string& error) {
-    if (spec.Recordings.empty()) {
+bool Validate(const TClipSpec& recipe, std::string& error) {
+    if (recipe.Recordings.empty()) {
         error = "Le clip n'a aucun enregistrement.";
         return false;
     }
-    for (const TClipRecording& r : spec.Recordings)
+    for (const TClipRecording& r : recipe.Recordings)
         if (r.FrameCount <= 0) {
             error = "Un enregistrement du clip n'a aucune image.";
             return false;
         }
-    if (spec.DistinctPictures < 1 || spec.DistinctPictures > kMaxDistinctPictures) {
+    if (recipe.DistinctPictures < 1 || recipe.DistinctPictures > kMaxDistinctPictures) {
         error = "Le nombre d'images distinctes doit être compris entre 1 et " +
                 std::to_string(kMaxDistinctPictures) + ".";
         return false;
     }
-    if (spec.Audio) {
-        const TClipAudio& a = *spec.Audio;
+    if (recipe.Audio) {
+        const TClipAudio& a = *recipe.Audio;
         if (a.SampleRate != 48000 && a.SampleRate != 44100 && a.SampleRate != 32000) {
             error = "Fréquence audio DV impossible : " + std::to_string(a.SampleRate) + " Hz.";
             return false;
@@ -274,42 +274,42 @@ bool Validate(const TClipSpec& spec, std::string& error) {
     return true;
 }
 
-std::int64_t SamplesBefore(const TClipSpec& spec, std::int64_t frame) {
-    if (!spec.Audio) return 0;
-    const std::int64_t rate = spec.Audio->SampleRate;
-    return spec.Ntsc ? frame * rate * 1001 / 30000 : frame * rate / 25;
+std::int64_t SamplesBefore(const TClipSpec& recipe, std::int64_t frame) {
+    if (!recipe.Audio) return 0;
+    const std::int64_t rate = recipe.Audio->SampleRate;
+    return recipe.Ntsc ? frame * rate * 1001 / 30000 : frame * rate / 25;
 }
 
 }  // namespace
 
-std::int64_t ClipFrameCount(const TClipSpec& spec) {
+std::int64_t ClipFrameCount(const TClipSpec& recipe) {
     std::int64_t n = 0;
-    for (const TClipRecording& r : spec.Recordings) n += r.FrameCount;
+    for (const TClipRecording& r : recipe.Recordings) n += r.FrameCount;
     return n;
 }
 
-std::int64_t ClipFirstFrameOfRecording(const TClipSpec& spec, int recording) {
+std::int64_t ClipFirstFrameOfRecording(const TClipSpec& recipe, int recording) {
     std::int64_t n = 0;
-    for (int i = 0; i < recording && i < static_cast<int>(spec.Recordings.size()); ++i)
-        n += spec.Recordings[i].FrameCount;
+    for (int i = 0; i < recording && i < static_cast<int>(recipe.Recordings.size()); ++i)
+        n += recipe.Recordings[i].FrameCount;
     return n;
 }
 
-int ClipRecordingOfFrame(const TClipSpec& spec, std::int64_t frame) {
+int ClipRecordingOfFrame(const TClipSpec& recipe, std::int64_t frame) {
     if (frame < 0) return -1;
-    for (std::size_t i = 0; i < spec.Recordings.size(); ++i) {
-        if (frame < spec.Recordings[i].FrameCount) return static_cast<int>(i);
-        frame -= spec.Recordings[i].FrameCount;
+    for (std::size_t i = 0; i < recipe.Recordings.size(); ++i) {
+        if (frame < recipe.Recordings[i].FrameCount) return static_cast<int>(i);
+        frame -= recipe.Recordings[i].FrameCount;
     }
     return -1;
 }
 
-bool ClipDatecodeAt(const TClipSpec& spec, std::int64_t frame, TDatecode& out) {
-    const int r = ClipRecordingOfFrame(spec, frame);
-    if (r < 0 || !spec.Recordings[r].Datecode) return false;
-    const TDatecode& start = *spec.Recordings[r].Datecode;
-    const std::int64_t local = frame - ClipFirstFrameOfRecording(spec, r);
-    const std::int64_t seconds = spec.Ntsc ? local * 1001 / 30000 : local / 25;
+bool ClipDatecodeAt(const TClipSpec& recipe, std::int64_t frame, TDatecode& out) {
+    const int r = ClipRecordingOfFrame(recipe, frame);
+    if (r < 0 || !recipe.Recordings[r].Datecode) return false;
+    const TDatecode& start = *recipe.Recordings[r].Datecode;
+    const std::int64_t local = frame - ClipFirstFrameOfRecording(recipe, r);
+    const std::int64_t seconds = recipe.Ntsc ? local * 1001 / 30000 : local / 25;
     TDateTime value;
     if (!DatecodeToDateTime(start, value) ||
         !DateTimeToDatecode(value + static_cast<double>(seconds) / kSecondsPerDay, out))
@@ -317,47 +317,47 @@ bool ClipDatecodeAt(const TClipSpec& spec, std::int64_t frame, TDatecode& out) {
     return true;
 }
 
-TTimecode ClipTimecodeAt(const TClipSpec& spec, std::int64_t frame) {
-    return AdvanceTimecode(spec.StartTimecode, frame, spec.Ntsc);
+TTimecode ClipTimecodeAt(const TClipSpec& recipe, std::int64_t frame) {
+    return AdvanceTimecode(recipe.StartTimecode, frame, recipe.Ntsc);
 }
 
-int ClipAudioSamplesAt(const TClipSpec& spec, std::int64_t frame) {
-    return static_cast<int>(SamplesBefore(spec, frame + 1) - SamplesBefore(spec, frame));
+int ClipAudioSamplesAt(const TClipSpec& recipe, std::int64_t frame) {
+    return static_cast<int>(SamplesBefore(recipe, frame + 1) - SamplesBefore(recipe, frame));
 }
 
-std::int64_t ClipAudioSampleCount(const TClipSpec& spec) {
-    return SamplesBefore(spec, ClipFrameCount(spec));
+std::int64_t ClipAudioSampleCount(const TClipSpec& recipe) {
+    return SamplesBefore(recipe, ClipFrameCount(recipe));
 }
 
-bool MakeClip(const TClipSpec& spec, const std::filesystem::path& path, std::string& error,
+bool MakeClip(const TClipSpec& recipe, const std::filesystem::path& path, std::string& error,
               const TClipProgress& progress) {
     error.clear();
-    if (!Validate(spec, error)) return false;
+    if (!Validate(recipe, error)) return false;
 
     TAviWriterOptions options;
-    options.Type = spec.Type;
-    options.RiffSizeLimit = spec.RiffSizeLimit;
-    options.Info = spec.Info;
-    const int audioStreams = spec.Type == TDvAviType::Type2 && spec.Audio ? spec.Audio->Streams : 0;
+    options.Type = recipe.Type;
+    options.RiffSizeLimit = recipe.RiffSizeLimit;
+    options.Info = recipe.Info;
+    const int audioStreams = recipe.Type == TDvAviType::Type2 && recipe.Audio ? recipe.Audio->Streams : 0;
     for (int i = 0; i < audioStreams; ++i)
-        options.AudioStreams.push_back({static_cast<std::uint32_t>(spec.Audio->SampleRate), 2, 16});
+        options.AudioStreams.push_back({static_cast<std::uint32_t>(recipe.Audio->SampleRate), 2, 16});
     std::vector<TToneMaker> tones;
-    for (int i = 0; i < audioStreams; ++i) tones.emplace_back(spec.Audio->SampleRate, i);
+    for (int i = 0; i < audioStreams; ++i) tones.emplace_back(recipe.Audio->SampleRate, i);
 
     TAviWriter writer;
     if (!writer.Open(path, options)) {
         error = writer.ErrorMessage();
         return false;
     }
-    const std::int64_t total = ClipFrameCount(spec);
+    const std::int64_t total = ClipFrameCount(recipe);
     std::vector<std::vector<std::uint8_t>> pictures;
-    std::vector<std::uint8_t> frame(FrameSize(spec));
+    std::vector<std::uint8_t> frame(FrameSize(recipe));
     std::vector<std::uint8_t> pcm;
     std::int64_t index = 0;
-    for (std::size_t r = 0; r < spec.Recordings.size(); ++r) {
-        const int frames = spec.Recordings[r].FrameCount;
-        const int distinct = std::min(frames, spec.DistinctPictures);
-        if (!EncodePictures(spec, static_cast<int>(r), distinct, pictures, error)) {
+    for (std::size_t r = 0; r < recipe.Recordings.size(); ++r) {
+        const int frames = recipe.Recordings[r].FrameCount;
+        const int distinct = std::min(frames, recipe.DistinctPictures);
+        if (!EncodePictures(recipe, static_cast<int>(r), distinct, pictures, error)) {
             writer.Abort();
             return false;
         }
@@ -369,9 +369,9 @@ bool MakeClip(const TClipSpec& spec, const std::filesystem::path& path, std::str
             std::copy(picture.begin(), picture.end(), frame.begin());
             TDatecode d;
             const std::optional<TDatecode> datecode =
-                ClipDatecodeAt(spec, index, d) ? std::optional<TDatecode>(d) : std::nullopt;
-            const int samples = ClipAudioSamplesAt(spec, index);
-            StampFrame(frame, spec, ClipTimecodeAt(spec, index), datecode, samples);
+                ClipDatecodeAt(recipe, index, d) ? std::optional<TDatecode>(d) : std::nullopt;
+            const int samples = ClipAudioSamplesAt(recipe, index);
+            StampFrame(frame, recipe, ClipTimecodeAt(recipe, index), datecode, samples);
             if (!writer.WriteVideoFrame(frame)) {
                 error = writer.ErrorMessage();
                 return false;
@@ -398,7 +398,7 @@ bool MakeClip(const TClipSpec& spec, const std::filesystem::path& path, std::str
 }
 
 TClipSpec DemoClipSpec() {
-    TClipSpec spec;
+    TClipSpec recipe;
     auto datecode = [](int y, int mo, int d, int h, int mi, int s) {
         TDatecode dc;
         dc.Year = y;
@@ -410,10 +410,10 @@ TClipSpec DemoClipSpec() {
         return dc;
     };
     // Two recordings of five seconds, a day apart.
-    spec.Recordings = {{datecode(2024, 7, 14, 10, 30, 0), 125},
+    recipe.Recordings = {{datecode(2024, 7, 14, 10, 30, 0), 125},
                        {datecode(2024, 7, 15, 16, 45, 12), 125}};
-    spec.Info = {{"ISFT", "Tavrel"}};
-    return spec;
+    recipe.Info = {{"ISFT", "Tavrel"}};
+    return recipe;
 }
 
 }  // namespace tavrel

@@ -60,20 +60,20 @@ using TClipProgress = std::function<bool(std::int64_t framesDone, std::int64_t f
 
 // Writes the clip; false with a French message on failure, when nothing is
 // left at `path`.
-bool MakeClip(const TClipSpec& spec, const std::filesystem::path& path, std::string& error,
+bool MakeClip(const TClipSpec& recipe, const std::filesystem::path& path, std::string& error,
               const TClipProgress& progress = {});
 
 // What the packs of the clip's frames hold, frame index counted from 0 over
 // the whole clip.
-std::int64_t ClipFrameCount(const TClipSpec& spec);
-std::int64_t ClipFirstFrameOfRecording(const TClipSpec& spec, int recording);
-int ClipRecordingOfFrame(const TClipSpec& spec, std::int64_t frame);  // -1 outside the clip
-bool ClipDatecodeAt(const TClipSpec& spec, std::int64_t frame, TDatecode& out);
-TTimecode ClipTimecodeAt(const TClipSpec& spec, std::int64_t frame);
+std::int64_t ClipFrameCount(const TClipSpec& recipe);
+std::int64_t ClipFirstFrameOfRecording(const TClipSpec& recipe, int recording);
+int ClipRecordingOfFrame(const TClipSpec& recipe, std::int64_t frame);  // -1 outside the clip
+bool ClipDatecodeAt(const TClipSpec& recipe, std::int64_t frame, TDatecode& out);
+TTimecode ClipTimecodeAt(const TClipSpec& recipe, std::int64_t frame);
 // Audio sample frames that frame `frame` carries (and that type 2 streams
 // hold beside it): the DV rate over the frame rate, spread evenly.
-int ClipAudioSamplesAt(const TClipSpec& spec, std::int64_t frame);
-std::int64_t ClipAudioSampleCount(const TClipSpec& spec);
+int ClipAudioSamplesAt(const TClipSpec& recipe, std::int64_t frame);
+std::int64_t ClipAudioSampleCount(const TClipSpec& recipe);
 
 // A demonstration clip: PAL 4:3 type 2, 48 kHz sound, two recordings of
 // five seconds a day apart.

@@ -214,10 +214,10 @@ TEST(RecordOfBadInput, ForeignAndBrokenFilesGetTheirMarkers) {
     EXPECT_TRUE(t.DurationSortKey.startsWith("000000000000"));
 
     // An AVI file without DV.
-    test::TAviSpec spec;
-    spec.Handler = "MJPG";
+    test::TAviSpec recipe;
+    recipe.Handler = "MJPG";
     const fs::path mjpeg = folder / "mjpeg.avi";
-    test::TRiffImage image = test::MakeDvAvi(spec);
+    test::TRiffImage image = test::MakeDvAvi(recipe);
     // The stand-in frames are no JPEG, but nothing reads them as DV either.
     const std::uint64_t compression = image.At("strf0") + 16;
     std::copy_n("MJPG", 4, image.Bytes.begin() + static_cast<std::ptrdiff_t>(compression));

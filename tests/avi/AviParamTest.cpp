@@ -66,10 +66,10 @@ TEST(AviParamTypes, Type2DvFileDeclaresItsStreamsAndCodec) {
 }
 
 TEST(AviParamTypes, Type1InterleavedStreamIsTheVideoStream) {
-    TAviSpec spec;
-    spec.Type = 1;
-    spec.Pal = false;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.Type = 1;
+    recipe.Pal = false;
+    const TRiffImage image = MakeDvAvi(recipe);
     TMemorySource source(image.Bytes);
     const TAviParam avi(source);
 
@@ -88,9 +88,9 @@ TEST(AviParamTypes, Type1InterleavedStreamIsTheVideoStream) {
 }
 
 TEST(AviParamTypes, FirstStreamOfEachKindWins) {
-    TAviSpec spec;
-    spec.AudioStreams = 2;
-    const TRiffImage twoAudio = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.AudioStreams = 2;
+    const TRiffImage twoAudio = MakeDvAvi(recipe);
     TMemorySource audioSource(twoAudio.Bytes);
     const TAviParam a(audioSource);
     ASSERT_EQ(a.Streams().size(), 3u);
@@ -115,9 +115,9 @@ TEST(AviParamTypes, FirstStreamOfEachKindWins) {
 }
 
 TEST(AviParamOpenDml, EveryAvixRiffIsWalkedAndTheSuperIndexKept) {
-    TAviSpec spec;
-    spec.AvixRiffs = 3;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.AvixRiffs = 3;
+    const TRiffImage image = MakeDvAvi(recipe);
     TMemorySource source(image.Bytes);
     const TAviParam avi(source);
 
@@ -146,10 +146,10 @@ TEST(AviParamOpenDml, EveryAvixRiffIsWalkedAndTheSuperIndexKept) {
 }
 
 TEST(AviParamOpenDml, TheWalkNeverReadsMediaData) {
-    TAviSpec spec;
-    spec.AvixRiffs = 2;
-    spec.FrameBytes = 4000;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.AvixRiffs = 2;
+    recipe.FrameBytes = 4000;
+    const TRiffImage image = MakeDvAvi(recipe);
     TRecordingSource source(image.Bytes);
     const TAviParam avi(source);
     ASSERT_TRUE(avi.IsAvi());
@@ -166,10 +166,10 @@ TEST(AviParamOpenDml, TheWalkNeverReadsMediaData) {
 }
 
 TEST(AviParamLayout, OddSizedChunksAreFollowedByTheirPadByte) {
-    TAviSpec spec;
-    spec.OddJunk = true;
-    spec.FrameBytes = 63;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.OddJunk = true;
+    recipe.FrameBytes = 63;
+    const TRiffImage image = MakeDvAvi(recipe);
     TMemorySource source(image.Bytes);
     const TAviParam avi(source);
     ASSERT_TRUE(avi.IsAvi());
@@ -197,10 +197,10 @@ TEST(AviParamLayout, ManyPadBytesDoNotShiftTheNextRiff) {
 }
 
 TEST(AviParamLayout, StreamHeaderLongerThan56BytesIsSkippedPastItsEnd) {
-    TAviSpec spec;
-    spec.StrhSize = 64;
-    spec.AudioStreams = 2;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.StrhSize = 64;
+    recipe.AudioStreams = 2;
+    const TRiffImage image = MakeDvAvi(recipe);
     TMemorySource source(image.Bytes);
     const TAviParam avi(source);
     ASSERT_TRUE(avi.IsAvi());
@@ -279,9 +279,9 @@ TEST(AviParamRejects, LowerCaseAviFormQualifies) {
 }
 
 TEST(AviParamRejects, TruncatedLastAvixKeepsTheRiffsBefore) {
-    TAviSpec spec;
-    spec.AvixRiffs = 2;
-    TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.AvixRiffs = 2;
+    TRiffImage image = MakeDvAvi(recipe);
     image.Bytes.resize(image.At("movi2") + 20);
     TMemorySource source(image.Bytes);
     const TAviParam avi(source);

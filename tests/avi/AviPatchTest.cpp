@@ -70,14 +70,14 @@ TEST(AviPatchScan, FindsTheFieldsOfTheVideoStreamHeader) {
     longStrh.OddJunk = true;
     struct Case {
         const char* name;
-        TAviSpec spec;
+        TAviSpec recipe;
         bool bitmap;
     } cases[] = {{"type 2", {}, true},
                  {"type 1", type1, false},
                  {"OpenDML", odml, true},
                  {"long strh, odd chunks", longStrh, true}};
     for (const Case& c : cases) {
-        const TRiffImage image = MakeDvAvi(c.spec);
+        const TRiffImage image = MakeDvAvi(c.recipe);
         TMemorySource source(image.Bytes);
         const TAviHeaderPositions at = ScanAviHeaders(source);
         EXPECT_EQ(at.CodecPos, static_cast<std::int64_t>(image.At("strh0") + 4)) << c.name;
@@ -158,10 +158,10 @@ TEST(AviPatchCodec, Type2WritesStreamHeaderAndBitmapHeader) {
 TEST(AviPatchCodec, Type1WritesOnlyTheStreamHeader) {
     test::TTempFolder folder;
     const fs::path file = folder / "type1.avi";
-    TAviSpec spec;
-    spec.Type = 1;
-    spec.AvixRiffs = 1;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.Type = 1;
+    recipe.AvixRiffs = 1;
+    const TRiffImage image = MakeDvAvi(recipe);
     test::WriteFile(file, image.Bytes);
 
     EXPECT_TRUE(PatchAviCodec(file, MakeFourCC("dvsd")));  // unchanged value: no difference
@@ -179,9 +179,9 @@ TEST(AviPatchFrameRate, WritesScaleAndRateOfTheVideoStreamOnly) {
     for (const Case& c : cases) {
         test::TTempFolder folder;
         const fs::path file = folder / "clip.avi";
-        TAviSpec spec;
-        spec.AudioStreams = 2;
-        const TRiffImage image = MakeDvAvi(spec);
+        TAviSpec recipe;
+        recipe.AudioStreams = 2;
+        const TRiffImage image = MakeDvAvi(recipe);
         test::WriteFile(file, image.Bytes);
 
         EXPECT_TRUE(PatchAviFrameRate(file, c.fps)) << c.fps;
@@ -310,9 +310,9 @@ TEST(AviPatchReadOnly, RefusedUnlessAskedThenTheModeIsPutBackExactly) {
 TEST(AviPatchTruncated, SizesAreCutToTheEndOfTheFile) {
     test::TTempFolder folder;
     const fs::path file = folder / "cut.avi";
-    TAviSpec spec;
-    spec.AvixRiffs = 2;
-    TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.AvixRiffs = 2;
+    TRiffImage image = MakeDvAvi(recipe);
     image.Bytes.resize(image.At("movi1") + 30);  // inside the first AVIX
     test::WriteFile(file, image.Bytes);
 

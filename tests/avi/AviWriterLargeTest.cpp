@@ -42,10 +42,10 @@ TEST(AviWriterLarge, AFileBeyondFourGigabytesIsReadBackWhole) {
         ~TCleanup() { fs::remove_all(Dir); }
     } cleanup{dir};
 
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2026, 12, 10, 12, 0, 0);
-    spec.Timecode = TTimecode{0, 0, 0, 0};
-    const std::vector<std::uint8_t> base = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2026, 12, 10, 12, 0, 0);
+    recipe.Timecode = TTimecode{0, 0, 0, 0};
+    const std::vector<std::uint8_t> base = test::MakeFrame(recipe);
 
     TAviWriterOptions options;
     options.AudioStreams = {{48000, 2, 16}};

@@ -21,13 +21,13 @@ using test::TStandard;
 // A camcorder-like frame whose video bytes also carry its index, so that
 // every frame of a file differs.
 std::vector<std::uint8_t> TestFrame(TStandard standard, int index, std::uint8_t displayMode = 0) {
-    test::TFrameSpec spec;
-    spec.Standard = standard;
-    spec.Datecode = test::Datecode(2026, 12, 10, 9, 30, index / 25 % 60);
-    spec.Timecode = TTimecode{0, 0, static_cast<std::uint8_t>(index / 25 % 60),
+    test::TFrameSpec recipe;
+    recipe.Standard = standard;
+    recipe.Datecode = test::Datecode(2026, 12, 10, 9, 30, index / 25 % 60);
+    recipe.Timecode = TTimecode{0, 0, static_cast<std::uint8_t>(index / 25 % 60),
                               static_cast<std::uint8_t>(index % 25)};
-    spec.DisplayMode = displayMode;
-    auto frame = test::MakeFrame(spec);
+    recipe.DisplayMode = displayMode;
+    auto frame = test::MakeFrame(recipe);
     for (int i = 0; i < 4; ++i) frame[1000 + i] = static_cast<std::uint8_t>(index >> (8 * i));
     return frame;
 }

@@ -158,18 +158,18 @@ TEST(RiffAnalyserReport, StandardType2FileIsDecodedFieldByField) {
 }
 
 TEST(RiffAnalyserReport, InterleavedStreamShowsItsDvBlock) {
-    TAviSpec spec;
-    spec.Type = 1;
-    spec.Pal = false;
-    ExpectInOrder(Analyse(MakeDvAvi(spec).Bytes),
+    TAviSpec recipe;
+    recipe.Type = 1;
+    recipe.Pal = false;
+    ExpectInOrder(Analyse(MakeDvAvi(recipe).Bytes),
                   {"(Entrelacé)", "FourccType = iavs", "Scale = 1001", "Rate = 30000",
                    "Début de DVInfo", "DVVAuxSrc = FF00FF00", "Fin de DVINfo", "movi"});
 }
 
 TEST(RiffAnalyserReport, OpenDmlIndexesAndAvixRiffs) {
-    TAviSpec spec;
-    spec.AvixRiffs = 2;
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.AvixRiffs = 2;
+    const TRiffImage image = MakeDvAvi(recipe);
     TMemorySource memory(image.Bytes);
     TCountingSource counted(memory);
     const TRiffReport report = TRiffAnalyser(FixedOptions()).AnalyseSource(counted, "x.avi");
@@ -232,9 +232,9 @@ TEST(RiffAnalyserWarnings, GarbageAfterTheLastRiffAndEarlyEnd) {
 }
 
 TEST(RiffAnalyserText, InfoTextsAreShownWholeAndNeverTakenForMarkup) {
-    TAviSpec spec;
-    spec.InfoText = "Tavrel 0.1.0";  // ISFT of 14 bytes with its NUL
-    const TRiffImage image = MakeDvAvi(spec);
+    TAviSpec recipe;
+    recipe.InfoText = "Tavrel 0.1.0";  // ISFT of 14 bytes with its NUL
+    const TRiffImage image = MakeDvAvi(recipe);
     ASSERT_EQ(test::Get32(image.Bytes, image.At("isft") - 4), 13u);
     const TRiffReport report = Analyse(image.Bytes);
     EXPECT_LT(IndexOf(report.Lines, "        <i><COLOR Green>Tavrel 0.1.0</COLOR></i>"),

@@ -34,15 +34,15 @@ class TFuzzer {
 
     // A valid DV AVI of some kind, then damaged.
     TBytes Damaged() {
-        test::TAviSpec spec;
-        spec.Type = Int(1, 2);
-        spec.AudioStreams = Int(1, 3);
-        spec.AvixRiffs = Int(0, 2);
-        spec.OddJunk = Int(0, 1) == 1;
-        spec.StrhSize = Int(0, 3) == 0 ? static_cast<std::size_t>(Int(20, 80)) : 56;
-        spec.FrameBytes = static_cast<std::size_t>(Int(1, 40));
-        if (Int(0, 2) == 0) spec.InfoText = "Tavrel";
-        TBytes b = test::MakeDvAvi(spec).Bytes;
+        test::TAviSpec recipe;
+        recipe.Type = Int(1, 2);
+        recipe.AudioStreams = Int(1, 3);
+        recipe.AvixRiffs = Int(0, 2);
+        recipe.OddJunk = Int(0, 1) == 1;
+        recipe.StrhSize = Int(0, 3) == 0 ? static_cast<std::size_t>(Int(20, 80)) : 56;
+        recipe.FrameBytes = static_cast<std::size_t>(Int(1, 40));
+        if (Int(0, 2) == 0) recipe.InfoText = "Tavrel";
+        TBytes b = test::MakeDvAvi(recipe).Bytes;
         const int damages = Int(1, 6);
         for (int i = 0; i < damages && !b.empty(); ++i) {
             const auto at = static_cast<std::size_t>(Int(0, static_cast<int>(b.size() - 1)));

@@ -341,10 +341,10 @@ TEST(DvFramePacks, AspectReadAndWrite) {
     const Case cases[] = {{0, 0, false}, {2, 0, true},  {2, 1, true}, {7, 0, true},
                           {7, 1, false}, {1, 0, false}, {3, 0, false}};
     for (const auto& c : cases) {
-        test::TFrameSpec spec;
-        spec.DisplayMode = c.mode;
-        spec.Apt = c.apt;
-        const auto f = test::MakeFrame(spec);
+        test::TFrameSpec recipe;
+        recipe.DisplayMode = c.mode;
+        recipe.Apt = c.apt;
+        const auto f = test::MakeFrame(recipe);
         bool is16x9 = !c.is16x9;
         ASSERT_TRUE(ReadIs16x9(f, 12, is16x9));
         EXPECT_EQ(is16x9, c.is16x9) << int(c.mode) << "/" << int(c.apt);
@@ -354,9 +354,9 @@ TEST(DvFramePacks, AspectReadAndWrite) {
     EXPECT_TRUE(is16x9);
 
     for (std::uint8_t apt : {0, 1}) {
-        test::TFrameSpec spec;
-        spec.Apt = apt;
-        auto f = test::MakeFrame(spec);
+        test::TFrameSpec recipe;
+        recipe.Apt = apt;
+        auto f = test::MakeFrame(recipe);
         // An extra 0x61 pack in the subcode is rewritten as well.
         test::PutPack(f, 5, TPackArea::Subcode, 4, TPack{kPackVauxControl, 0, 0xF8, 0, 0});
         WriteAspect(f, 12, true);
@@ -391,10 +391,10 @@ TEST(DvFramePacks, AspectReadAndWrite) {
 }
 
 TEST(DvFramePacks, ShortBuffersFindNothingAndAreNeverWritten) {
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 1, 2, 3, 4, 5);
-    spec.Timecode = TTimecode{0, 0, 1, 2};
-    const auto full = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 1, 2, 3, 4, 5);
+    recipe.Timecode = TTimecode{0, 0, 1, 2};
+    const auto full = test::MakeFrame(recipe);
     for (std::size_t length : {std::size_t(0), std::size_t(3), std::size_t(470), std::size_t(11999),
                                std::size_t(143999)}) {
         std::vector<std::uint8_t> f(full.begin(), full.begin() + length);
@@ -531,11 +531,11 @@ TEST(DvFrameTimecode, WriteTimecodeLaysOutTheSubcodeAsACamcorderDoes) {
 }
 
 TEST(DvFrameTimecode, WriteTimecodeRewritesExistingPacksAndKeepsTheirSpareBits) {
-    test::TFrameSpec spec;
-    spec.Standard = TStandard::Ntsc;
-    spec.Timecode = TTimecode{1, 2, 3, 4};
-    spec.Datecode = test::Datecode(2005, 5, 5, 5, 5, 5);
-    auto f = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Standard = TStandard::Ntsc;
+    recipe.Timecode = TTimecode{1, 2, 3, 4};
+    recipe.Datecode = test::Datecode(2005, 5, 5, 5, 5, 5);
+    auto f = test::MakeFrame(recipe);
     // A timecode pack in the VAUX, its spare bits clear, drop-frame flag clear.
     test::PutPack(f, 1, TPackArea::Vaux, 20, TPack{kPackTimecode, 0x00, 0x00, 0x00, 0x00});
     WriteTimecode(f, 10, TTimecode{12, 34, 56, 7});
@@ -562,7 +562,7 @@ TEST(DvFrameTimecode, WriteTimecodeRewritesExistingPacksAndKeepsTheirSpareBits) 
     auto full = Frame();
     for (int s = 0; s < 12; ++s)
         for (int slot = 0; slot < 12; ++slot)
-            test::PutPack(full, s, TPackArea::Subcode, slot, test::DatePack(spec.Datecode.value()));
+            test::PutPack(full, s, TPackArea::Subcode, slot, test::DatePack(recipe.Datecode.value()));
     const auto copy = full;
     WriteTimecode(full, 12, TTimecode{1, 1, 1, 1});
     EXPECT_EQ(full, copy);

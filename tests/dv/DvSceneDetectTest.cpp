@@ -59,18 +59,18 @@ class Harness {
             });
     }
 
-    void Push(const test::TFrameSpec& spec) {
-        const auto frame = test::MakeFrame(spec);
+    void Push(const test::TFrameSpec& recipe) {
+        const auto frame = test::MakeFrame(recipe);
         detector.ProcessSample(frame);
     }
     // A frame of the given standard dated `seconds` after base, or undated.
     void PushDated(std::optional<double> seconds, bool wide = false, int rateCode = 0) {
-        test::TFrameSpec spec;
-        spec.Standard = standard;
-        spec.DisplayMode = wide ? 2 : 0;
-        spec.AudioRateCode = rateCode;
-        if (seconds) spec.Datecode = At(*seconds);
-        Push(spec);
+        test::TFrameSpec recipe;
+        recipe.Standard = standard;
+        recipe.DisplayMode = wide ? 2 : 0;
+        recipe.AudioRateCode = rateCode;
+        if (seconds) recipe.Datecode = At(*seconds);
+        Push(recipe);
     }
     TDatecode At(double seconds) const {
         TDatecode d;
@@ -168,10 +168,10 @@ TEST(DvSceneDetect, FormatChanges) {
         Harness h;
         h.detector.StartStreaming(400000);
         for (int i = 0; i < 10; ++i) {
-            test::TFrameSpec spec;
-            spec.Datecode = h.At(i / 25.0);
-            spec.AudioChannelBits = i >= 5 ? 0x10 : 0x00;
-            h.Push(spec);
+            test::TFrameSpec recipe;
+            recipe.Datecode = h.At(i / 25.0);
+            recipe.AudioChannelBits = i >= 5 ? 0x10 : 0x00;
+            h.Push(recipe);
         }
         h.detector.EndOfStream();
         EXPECT_EQ(h.scenes, (std::vector<Scene>{{0, 10}}));
@@ -295,14 +295,14 @@ TEST(DvSceneDetect, EndOfStreamOrderAndReset) {
 TEST(DvSceneDetect, CurrentFrameAndHeaderSnapshot) {
     Harness h;
     h.detector.StartStreaming(0);
-    test::TFrameSpec spec;
-    spec.Standard = TStandard::Ntsc;
-    spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
-    spec.Timecode = TTimecode{1, 2, 3, 4};
-    spec.DisplayMode = 2;
-    spec.AudioRateCode = 2;
-    spec.AudioQuantCode = 1;
-    auto frame = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Standard = TStandard::Ntsc;
+    recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
+    recipe.Timecode = TTimecode{1, 2, 3, 4};
+    recipe.DisplayMode = 2;
+    recipe.AudioRateCode = 2;
+    recipe.AudioQuantCode = 1;
+    auto frame = test::MakeFrame(recipe);
     h.detector.ProcessSample(std::vector<std::uint8_t>(5, 0));
     h.detector.ProcessSample(frame);
 
@@ -312,7 +312,7 @@ TEST(DvSceneDetect, CurrentFrameAndHeaderSnapshot) {
     EXPECT_TRUE(f.HasTimecode);
     EXPECT_TRUE(f.HasFormat);
     TDateTime expected = 0;
-    ASSERT_TRUE(DatecodeToDateTime(*spec.Datecode, expected));
+    ASSERT_TRUE(DatecodeToDateTime(*recipe.Datecode, expected));
     EXPECT_EQ(f.Datecode, expected);
     EXPECT_EQ(f.Timecode, (TTimecode{1, 2, 3, 4}));
     EXPECT_TRUE(f.Is16x9);
@@ -342,12 +342,12 @@ TEST(DvSceneDetect, RandomBuffersNeverCrash) {
     Harness h;
     h.lines->withSeconds = true;
     h.detector.SetMode(Tdv_sceneDetect::kShowEachScene);
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 1, 1, 0, 0, 0);
-    spec.Timecode = TTimecode{0, 0, 0, 0};
-    const auto pal = test::MakeFrame(spec);
-    spec.Standard = TStandard::Ntsc;
-    const auto ntsc = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 1, 1, 0, 0, 0);
+    recipe.Timecode = TTimecode{0, 0, 0, 0};
+    const auto pal = test::MakeFrame(recipe);
+    recipe.Standard = TStandard::Ntsc;
+    const auto ntsc = test::MakeFrame(recipe);
     std::uint32_t dvFrames = 0;
     for (int run = 0; run < 3; ++run) {
         h.Attach();

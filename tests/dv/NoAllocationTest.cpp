@@ -42,10 +42,10 @@ class Counting {
 };
 
 TEST(NoAllocation, PackOperations) {
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
-    spec.Timecode = TTimecode{0, 0, 2, 17};
-    auto frame = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
+    recipe.Timecode = TTimecode{0, 0, 2, 17};
+    auto frame = test::MakeFrame(recipe);
     const TDatecode other = test::Datecode(2003, 7, 14, 10, 0, 0);
     Counting counting;
     for (int i = 0; i < 100; ++i) {
@@ -71,12 +71,12 @@ TEST(NoAllocation, PackOperations) {
 }
 
 TEST(NoAllocation, ReaderWithoutDisplay) {
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
-    const auto first = test::MakeFrame(spec);
-    spec.Datecode = test::Datecode(2024, 7, 9, 8, 0, 0);
-    spec.DisplayMode = 2;
-    const auto second = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
+    const auto first = test::MakeFrame(recipe);
+    recipe.Datecode = test::Datecode(2024, 7, 9, 8, 0, 0);
+    recipe.DisplayMode = 2;
+    const auto second = test::MakeFrame(recipe);
     Tdv_sceneDetect detector;
     int scenes = 0;
     detector.OnScene = [&scenes](const TFrameInfo&, const TFrameInfo&) { ++scenes; };

@@ -51,11 +51,11 @@ TEST_F(DvSceneDetectElement, PassesDvVideoThroughUnchangedAndReadsIt) {
     gst_harness_set_src_caps_str(harness,
                                  "video/x-dv, systemstream=(boolean)false, width=720, height=576, "
                                  "framerate=(fraction)25/1");
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
-    const auto first = test::MakeFrame(spec);
-    spec.Datecode = test::Datecode(2024, 7, 9, 8, 0, 0);
-    const auto second = test::MakeFrame(spec);
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
+    const auto first = test::MakeFrame(recipe);
+    recipe.Datecode = test::Datecode(2024, 7, 9, 8, 0, 0);
+    const auto second = test::MakeFrame(recipe);
     const std::vector<std::uint8_t> odd(1000, 0x11);
 
     for (const auto* bytes : {&first, &first, &odd, &second}) {
@@ -86,9 +86,9 @@ TEST_F(DvSceneDetectElement, PassesDvVideoThroughUnchangedAndReadsIt) {
 
 TEST_F(DvSceneDetectElement, InterleavedDvTakesItsFrameDurationFromTheFrames) {
     gst_harness_set_src_caps_str(harness, "video/x-dv, systemstream=(boolean)true");
-    test::TFrameSpec spec;
-    spec.Standard = test::TStandard::Ntsc;
-    gst_buffer_unref(gst_harness_push_and_pull(harness, BufferOf(test::MakeFrame(spec))));
+    test::TFrameSpec recipe;
+    recipe.Standard = test::TStandard::Ntsc;
+    gst_buffer_unref(gst_harness_push_and_pull(harness, BufferOf(test::MakeFrame(recipe))));
     EXPECT_EQ(detector->FrameDurationHns(), kFrameDuration525Hns);
     EXPECT_TRUE(detector->CurrentFrame().IsNtsc);
 }

@@ -23,7 +23,7 @@ std::string Describe(const TDatecode& d) {
     return text;
 }
 
-// The packs of one frame against what the clip's spec says of it.
+// The packs of one frame against what the clip's recipe says of it.
 void CheckFrame(const TTestClip& clip, std::int64_t k, std::span<const std::uint8_t> f) {
     SCOPED_TRACE("frame " + std::to_string(k));
     const int nSeq = clip.Ntsc() ? kSequences525 : kSequences625;
@@ -63,7 +63,7 @@ void CheckFrame(const TTestClip& clip, std::int64_t k, std::span<const std::uint
         ASSERT_TRUE(FindAudioBlock(f, kPackAudioSource, nSeq, block));
         const int minimum =
             clip.AudioRate() == 48000 ? (clip.Ntsc() ? 1580 : 1896) : (clip.Ntsc() ? 1053 : 1264);
-        EXPECT_EQ(minimum + (block[4] & 0x3F), ClipAudioSamplesAt(clip.Spec, k));
+        EXPECT_EQ(minimum + (block[4] & 0x3F), ClipAudioSamplesAt(clip.Recipe, k));
     } else {
         EXPECT_FALSE(ReadAudioInfo(f, nSeq, rate, bits, channels));
     }
@@ -202,19 +202,19 @@ bool IsVideoBlock(std::size_t offsetInSequence) {
 }
 
 TEST_F(ClipMakerTest, ReusesPicturesBackAndForthWithFreshPacks) {
-    TClipSpec spec;
-    spec.Type = TDvAviType::Type1;
+    TClipSpec recipe;
+    recipe.Type = TDvAviType::Type1;
     TDatecode impossible;  // no calendar date: written as it stands
     impossible.Year = 2020;
     impossible.Month = 13;
     impossible.Day = 2;
-    spec.Recordings = {{impossible, 8}};
-    spec.DistinctPictures = 3;
-    spec.StartTimecode = {0, 0, 0, 20};
+    recipe.Recordings = {{impossible, 8}};
+    recipe.DistinctPictures = 3;
+    recipe.StartTimecode = {0, 0, 0, 20};
     const fs::path path = m_dir / "reuse.avi";
     std::string error;
     std::vector<std::int64_t> told;
-    ASSERT_TRUE(MakeClip(spec, path, error, [&](std::int64_t done, std::int64_t total) {
+    ASSERT_TRUE(MakeClip(recipe, path, error, [&](std::int64_t done, std::int64_t total) {
         told.push_back(done * 100 + total);
         return true;
     })) << error;
@@ -281,10 +281,10 @@ TEST_F(ClipMakerTest, RefusesImpossibleSpecsAndStopsWhenAsked) {
     };
     const fs::path path = m_dir / "clip.avi";
     for (const Case& c : cases) {
-        TClipSpec spec = good;
-        c.change(spec);
+        TClipSpec recipe = good;
+        c.change(recipe);
         std::string error;
-        EXPECT_FALSE(MakeClip(spec, path, error)) << c.name;
+        EXPECT_FALSE(MakeClip(recipe, path, error)) << c.name;
         EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
     }
     EXPECT_TRUE(fs::is_empty(m_dir));
@@ -304,8 +304,8 @@ TEST(ClipSpecValues, DatecodesCountOnWithinEachRecording) {
     ASSERT_TRUE(three.DatecodeAt(40, d));  // the second one starts
     EXPECT_EQ(Describe(d), "2021-06-12 14:02:05");
     EXPECT_EQ(three.FirstFrame(2), 70);
-    EXPECT_EQ(ClipRecordingOfFrame(three.Spec, 70), 2);
-    EXPECT_EQ(ClipRecordingOfFrame(three.Spec, 120), -1);
+    EXPECT_EQ(ClipRecordingOfFrame(three.Recipe, 70), 2);
+    EXPECT_EQ(ClipRecordingOfFrame(three.Recipe, 120), -1);
 
     // Over midnight and the new year.
     const TTestClip& pal = test::TestClip(TTestClipId::Type2Pal43);
@@ -319,9 +319,9 @@ TEST(ClipSpecValues, DatecodesCountOnWithinEachRecording) {
     ASSERT_TRUE(ntsc.DatecodeAt(30, d));
     EXPECT_EQ(d.Second, 1);
     EXPECT_EQ(ntsc.TimecodeAt(10), (TTimecode{0, 13, 0, 2}));
-    EXPECT_EQ(ClipAudioSamplesAt(ntsc.Spec, 0) + ClipAudioSamplesAt(ntsc.Spec, 1) +
-                  ClipAudioSamplesAt(ntsc.Spec, 2) + ClipAudioSamplesAt(ntsc.Spec, 3) +
-                  ClipAudioSamplesAt(ntsc.Spec, 4),
+    EXPECT_EQ(ClipAudioSamplesAt(ntsc.Recipe, 0) + ClipAudioSamplesAt(ntsc.Recipe, 1) +
+                  ClipAudioSamplesAt(ntsc.Recipe, 2) + ClipAudioSamplesAt(ntsc.Recipe, 3) +
+                  ClipAudioSamplesAt(ntsc.Recipe, 4),
               8008);
     EXPECT_FALSE(test::TestClip(TTestClipId::NoDatecode).DatecodeAt(0, d));
 }

@@ -74,8 +74,8 @@ TEST(FileAnalysis, FilesWithoutDvAndFilesThatAreNotAvi) {
     ASSERT_TRUE(dv.HasDatecode);
     const TDateTime datecode = dv.Datecode;
 
-    test::TAviSpec spec;
-    test::TRiffImage image = test::MakeDvAvi(spec);
+    test::TAviSpec recipe;
+    test::TRiffImage image = test::MakeDvAvi(recipe);
     std::copy_n("MJPG", 4,
                 image.Bytes.begin() + static_cast<std::ptrdiff_t>(image.At("strf0") + 16));
     const fs::path mjpeg = folder / "mjpeg.avi";

@@ -87,17 +87,17 @@ TEST(OverlayLines, DetectorReportsTheExpandedLinesInUtf8) {
     detector.SetDisplayCallback([&](const TFrameInfo&, const std::string& l1,
                                     const std::string& l2) { shown.emplace_back(l1, l2); });
     detector.StartStreaming(400000);
-    test::TFrameSpec spec;
-    spec.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
-    detector.ProcessSample(test::MakeFrame(spec));
-    detector.ProcessSample(test::MakeFrame(spec));
+    test::TFrameSpec recipe;
+    recipe.Datecode = test::Datecode(2024, 7, 8, 19, 55, 58);
+    detector.ProcessSample(test::MakeFrame(recipe));
+    detector.ProcessSample(test::MakeFrame(recipe));
 
     // New settings take effect from the next frame on.
     settings.Line1Pattern = QString();
     settings.Line2Pattern = QStringLiteral("%T");
     lines->SetSettings(settings);
-    spec.Timecode = TTimecode{0, 0, 2, 17};
-    detector.ProcessSample(test::MakeFrame(spec));
+    recipe.Timecode = TTimecode{0, 0, 2, 17};
+    detector.ProcessSample(test::MakeFrame(recipe));
     detector.EndOfStream();
 
     using P = std::pair<std::string, std::string>;

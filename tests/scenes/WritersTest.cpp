@@ -140,11 +140,11 @@ TEST_F(WritersTest, SubtitlesFromTheDatecodeReader) {
         detector.StartStreaming(run.capsDurationHns);
         // The first 10 frames carry no datecode: the first cue starts after them.
         for (int f = 0; f < 2 * run.framesPerSecond + 10; ++f) {
-            test::TFrameSpec spec;
-            spec.Standard = run.standard;
+            test::TFrameSpec recipe;
+            recipe.Standard = run.standard;
             if (f >= 10)
-                spec.Datecode = test::Datecode(2003, 7, 14, 10, 12, 43 + f / run.framesPerSecond);
-            detector.ProcessSample(test::MakeFrame(spec));
+                recipe.Datecode = test::Datecode(2003, 7, 14, 10, 12, 43 + f / run.framesPerSecond);
+            detector.ProcessSample(test::MakeFrame(recipe));
         }
         detector.EndOfStream();
         EXPECT_FALSE(srt->IsOpen());

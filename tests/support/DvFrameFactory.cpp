@@ -138,49 +138,49 @@ TDatecode Datecode(int year, int month, int day, int hour, int minute, int secon
     return d;
 }
 
-std::vector<std::uint8_t> MakeFrame(const TFrameSpec& spec) {
-    std::vector<std::uint8_t> frame = BlankFrame(spec.Standard);
-    const int nSeq = Sequences(spec.Standard);
+std::vector<std::uint8_t> MakeFrame(const TFrameSpec& recipe) {
+    std::vector<std::uint8_t> frame = BlankFrame(recipe.Standard);
+    const int nSeq = Sequences(recipe.Standard);
     const TPack source{kPackVauxSource, 0xFF, 0xFF,
-                       static_cast<std::uint8_t>(spec.Standard == TStandard::Pal ? 0xE0 : 0xC0),
+                       static_cast<std::uint8_t>(recipe.Standard == TStandard::Pal ? 0xE0 : 0xC0),
                        0xFF};
     for (int s = 0; s < nSeq; ++s) {
         std::uint8_t* seq = frame.data() + s * kDifSequenceSize;
-        seq[kAptOffset] = static_cast<std::uint8_t>(0x78 | (spec.Apt & 0x07));
+        seq[kAptOffset] = static_cast<std::uint8_t>(0x78 | (recipe.Apt & 0x07));
 
         // Subcode: timecode, date, time in both halves.
         for (int half = 0; half < 2; ++half) {
             const int first = half * 6;
-            if (spec.Timecode) {
-                PutPack(frame, s, TPackArea::Subcode, first + 0, TimecodePack(*spec.Timecode));
-                PutPack(frame, s, TPackArea::Subcode, first + 3, TimecodePack(*spec.Timecode));
+            if (recipe.Timecode) {
+                PutPack(frame, s, TPackArea::Subcode, first + 0, TimecodePack(*recipe.Timecode));
+                PutPack(frame, s, TPackArea::Subcode, first + 3, TimecodePack(*recipe.Timecode));
             }
-            if (spec.Datecode && spec.DateInSubcode) {
-                PutPack(frame, s, TPackArea::Subcode, first + 1, DatePack(*spec.Datecode));
-                PutPack(frame, s, TPackArea::Subcode, first + 2, TimePack(*spec.Datecode));
+            if (recipe.Datecode && recipe.DateInSubcode) {
+                PutPack(frame, s, TPackArea::Subcode, first + 1, DatePack(*recipe.Datecode));
+                PutPack(frame, s, TPackArea::Subcode, first + 2, TimePack(*recipe.Datecode));
             }
         }
 
         // VAUX main packs.
         const int base = (s % 2 == 0) ? 39 : 0;
         PutPack(frame, s, TPackArea::Vaux, base, source);
-        if (spec.Aspect)
-            PutPack(frame, s, TPackArea::Vaux, base + 1, VauxControlPack(spec.DisplayMode));
-        if (spec.Datecode) {
-            PutPack(frame, s, TPackArea::Vaux, base + 2, DatePack(*spec.Datecode));
-            PutPack(frame, s, TPackArea::Vaux, base + 3, TimePack(*spec.Datecode));
+        if (recipe.Aspect)
+            PutPack(frame, s, TPackArea::Vaux, base + 1, VauxControlPack(recipe.DisplayMode));
+        if (recipe.Datecode) {
+            PutPack(frame, s, TPackArea::Vaux, base + 2, DatePack(*recipe.Datecode));
+            PutPack(frame, s, TPackArea::Vaux, base + 3, TimePack(*recipe.Datecode));
         }
 
         // AAUX: 0x50..0x54 in audio blocks 3..7 of even sequences, 0..4 of odd ones.
-        if (spec.Audio) {
+        if (recipe.Audio) {
             const int first = (s % 2 == 0) ? 3 : 0;
             PutAudioPack(
                 frame, s, first,
-                AudioSourcePack(spec.AudioRateCode, spec.AudioQuantCode, spec.AudioChannelBits));
+                AudioSourcePack(recipe.AudioRateCode, recipe.AudioQuantCode, recipe.AudioChannelBits));
             PutAudioPack(frame, s, first + 1, TPack{kPackAudioControl, 0x03, 0xCF, 0xA0, 0xFF});
-            if (spec.Datecode) {
-                TPack date = DatePack(*spec.Datecode);
-                TPack time = TimePack(*spec.Datecode);
+            if (recipe.Datecode) {
+                TPack date = DatePack(*recipe.Datecode);
+                TPack time = TimePack(*recipe.Datecode);
                 date[0] = 0x52;
                 time[0] = 0x53;
                 PutAudioPack(frame, s, first + 2, date);

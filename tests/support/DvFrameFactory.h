@@ -39,7 +39,7 @@ std::vector<std::uint8_t> BlankFrame(TStandard standard);
 // A frame laid out as a consumer camcorder writes it: timecode and date
 // packs in the subcode, 0x60-0x63 in the VAUX of every sequence (slots 39-42
 // of even sequences, 0-3 of odd ones), 0x50-0x54 in the audio blocks.
-std::vector<std::uint8_t> MakeFrame(const TFrameSpec& spec);
+std::vector<std::uint8_t> MakeFrame(const TFrameSpec& recipe);
 
 // Frame offset of pack slot `slot` (subcode 0..11, VAUX 0..44) of sequence `seq`.
 std::size_t PackOffset(int seq, TPackArea area, int slot);

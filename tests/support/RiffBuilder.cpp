@@ -238,36 +238,36 @@ std::string StreamChunkId(int stream, const char* kind) {
     return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)} + kind;
 }
 
-std::vector<TChunk> Movi(const TAviSpec& spec, int streams, int riff) {
+std::vector<TChunk> Movi(const TAviSpec& recipe, int streams, int riff) {
     std::vector<TChunk> chunks;
-    for (int f = 0; f < spec.FramesPerRiff; ++f) {
-        TBytes frame(spec.FrameBytes, static_cast<std::uint8_t>(0x10 + f));
+    for (int f = 0; f < recipe.FramesPerRiff; ++f) {
+        TBytes frame(recipe.FrameBytes, static_cast<std::uint8_t>(0x10 + f));
         chunks.push_back(Chunk(StreamChunkId(0, "dc"), frame));
         for (int s = 1; s < streams; ++s)
             chunks.push_back(Chunk(StreamChunkId(s, "wb"), TBytes(8, 0x33)));
     }
-    if (spec.AvixRiffs > 0)
+    if (recipe.AvixRiffs > 0)
         chunks.push_back(
             Chunk("ix00",
-                  StandardIndexPayload("00dc", 0, static_cast<std::uint32_t>(spec.FramesPerRiff),
-                                       static_cast<std::uint32_t>(spec.FrameBytes)),
+                  StandardIndexPayload("00dc", 0, static_cast<std::uint32_t>(recipe.FramesPerRiff),
+                                       static_cast<std::uint32_t>(recipe.FrameBytes)),
                   "ix" + std::to_string(riff)));
     return chunks;
 }
 
-std::vector<TChunk> DvAviChunks(const TAviSpec& spec, const std::vector<TIndexEntry>& videoIndex) {
-    const bool pal = spec.Pal;
+std::vector<TChunk> DvAviChunks(const TAviSpec& recipe, const std::vector<TIndexEntry>& videoIndex) {
+    const bool pal = recipe.Pal;
     const std::uint32_t scale = pal ? 1 : 1001;
     const std::uint32_t rate = pal ? 25 : 30000;
     const std::int32_t height = pal ? 576 : 480;
-    const int streams = spec.Type == 1 ? 1 : 1 + spec.AudioStreams;
-    const auto frames = static_cast<std::uint32_t>(spec.FramesPerRiff * (1 + spec.AvixRiffs));
-    const bool odml = spec.AvixRiffs > 0;
+    const int streams = recipe.Type == 1 ? 1 : 1 + recipe.AudioStreams;
+    const auto frames = static_cast<std::uint32_t>(recipe.FramesPerRiff * (1 + recipe.AvixRiffs));
+    const bool odml = recipe.AvixRiffs > 0;
 
     std::vector<TChunk> hdrl;
     hdrl.push_back(Chunk(
         "avih",
-        AvihPayload(pal ? 40000 : 33367, static_cast<std::uint32_t>(spec.FramesPerRiff),
+        AvihPayload(pal ? 40000 : 33367, static_cast<std::uint32_t>(recipe.FramesPerRiff),
                     static_cast<std::uint32_t>(streams), 720, static_cast<std::uint32_t>(height)),
         "avih"));
     for (int s = 0; s < streams; ++s) {
@@ -275,16 +275,16 @@ std::vector<TChunk> DvAviChunks(const TAviSpec& spec, const std::vector<TIndexEn
         std::vector<TChunk> strl;
         if (s == 0) {
             strl.push_back(Chunk("strh",
-                                 StrhPayload(spec.Type == 1 ? "iavs" : "vids", spec.Handler, scale,
-                                             rate, frames, spec.StrhSize),
+                                 StrhPayload(recipe.Type == 1 ? "iavs" : "vids", recipe.Handler, scale,
+                                             rate, frames, recipe.StrhSize),
                                  "strh" + n));
             strl.push_back(Chunk(
                 "strf",
-                spec.Type == 1 ? DvInfoPayload(pal) : BitmapInfoPayload("dvsd", 720, height, true),
+                recipe.Type == 1 ? DvInfoPayload(pal) : BitmapInfoPayload("dvsd", 720, height, true),
                 "strf" + n));
         } else {
             strl.push_back(Chunk("strh",
-                                 StrhPayload("auds", "", 1, 48000, frames * 1920, spec.StrhSize),
+                                 StrhPayload("auds", "", 1, 48000, frames * 1920, recipe.StrhSize),
                                  "strh" + n));
             strl.push_back(Chunk("strf", WaveFormatPayload(2, 48000, 16), "strf" + n));
         }
@@ -292,28 +292,28 @@ std::vector<TChunk> DvAviChunks(const TAviSpec& spec, const std::vector<TIndexEn
             strl.push_back(Chunk("indx",
                                  SuperIndexPayload(StreamChunkId(s, s == 0 ? "dc" : "wb"),
                                                    s == 0 ? videoIndex : std::vector<TIndexEntry>{},
-                                                   std::max(4, spec.AvixRiffs + 1)),
+                                                   std::max(4, recipe.AvixRiffs + 1)),
                                  "indx" + n));
         hdrl.push_back(List("strl", std::move(strl), "strl" + n));
     }
-    if (spec.OddJunk) hdrl.push_back(Chunk("JUNK", TBytes(5, 0x4A)));
+    if (recipe.OddJunk) hdrl.push_back(Chunk("JUNK", TBytes(5, 0x4A)));
     if (odml) hdrl.push_back(List("odml", {Chunk("dmlh", DmlhPayload(frames), "dmlh")}, "odml"));
 
     std::vector<TChunk> avi;
     avi.push_back(List("hdrl", std::move(hdrl), "hdrl"));
-    if (!spec.InfoText.empty())
-        avi.push_back(List("INFO", {Chunk("ISFT", TextPayload(spec.InfoText), "isft")}, "info"));
-    if (spec.OddJunk) avi.push_back(Chunk("JUNK", TBytes(7, 0x4A), "junk"));
-    avi.push_back(List("movi", Movi(spec, streams, 0), "movi"));
+    if (!recipe.InfoText.empty())
+        avi.push_back(List("INFO", {Chunk("ISFT", TextPayload(recipe.InfoText), "isft")}, "info"));
+    if (recipe.OddJunk) avi.push_back(Chunk("JUNK", TBytes(7, 0x4A), "junk"));
+    avi.push_back(List("movi", Movi(recipe, streams, 0), "movi"));
 
     TBytes idx1;
     std::uint32_t offset = 4;
-    for (int f = 0; f < spec.FramesPerRiff; ++f) {
+    for (int f = 0; f < recipe.FramesPerRiff; ++f) {
         PutFourCC(idx1, StreamChunkId(0, "dc"));
         Put32(idx1, 0x10);
         Put32(idx1, offset);
-        Put32(idx1, static_cast<std::uint32_t>(spec.FrameBytes));
-        offset += static_cast<std::uint32_t>(8 + spec.FrameBytes + (spec.FrameBytes & 1));
+        Put32(idx1, static_cast<std::uint32_t>(recipe.FrameBytes));
+        offset += static_cast<std::uint32_t>(8 + recipe.FrameBytes + (recipe.FrameBytes & 1));
         for (int s = 1; s < streams; ++s) {
             PutFourCC(idx1, StreamChunkId(s, "wb"));
             Put32(idx1, 0);
@@ -326,29 +326,29 @@ std::vector<TChunk> DvAviChunks(const TAviSpec& spec, const std::vector<TIndexEn
 
     std::vector<TChunk> file;
     file.push_back(Riff("AVI ", std::move(avi), "riff0"));
-    for (int r = 1; r <= spec.AvixRiffs; ++r) {
+    for (int r = 1; r <= recipe.AvixRiffs; ++r) {
         const std::string n = std::to_string(r);
         file.push_back(
-            Riff("AVIX", {List("movi", Movi(spec, streams, r), "movi" + n)}, "avix" + n));
+            Riff("AVIX", {List("movi", Movi(recipe, streams, r), "movi" + n)}, "avix" + n));
     }
     return file;
 }
 
 }  // namespace
 
-TRiffImage MakeDvAvi(const TAviSpec& spec) {
-    if (spec.AvixRiffs == 0) return Build(DvAviChunks(spec, {}));
+TRiffImage MakeDvAvi(const TAviSpec& recipe) {
+    if (recipe.AvixRiffs == 0) return Build(DvAviChunks(recipe, {}));
     // Two passes: the super index points at the ix00 chunks, whose places are
     // known once the file is laid out (the index keeps its size).
-    std::vector<TIndexEntry> placeholder(static_cast<std::size_t>(spec.AvixRiffs + 1));
-    const TRiffImage first = Build(DvAviChunks(spec, placeholder));
+    std::vector<TIndexEntry> placeholder(static_cast<std::size_t>(recipe.AvixRiffs + 1));
+    const TRiffImage first = Build(DvAviChunks(recipe, placeholder));
     std::vector<TIndexEntry> entries;
-    for (int r = 0; r <= spec.AvixRiffs; ++r) {
+    for (int r = 0; r <= recipe.AvixRiffs; ++r) {
         const std::uint64_t payload = first.At("ix" + std::to_string(r));
         const std::uint32_t size = Get32(first.Bytes, payload - 4);
-        entries.push_back({payload - 8, size + 8, static_cast<std::uint32_t>(spec.FramesPerRiff)});
+        entries.push_back({payload - 8, size + 8, static_cast<std::uint32_t>(recipe.FramesPerRiff)});
     }
-    return Build(DvAviChunks(spec, entries));
+    return Build(DvAviChunks(recipe, entries));
 }
 
 TTempFolder::TTempFolder() {

@@ -92,7 +92,7 @@ struct TAviSpec {
 
 // Labels: "avih", "strl<i>", "strh<i>", "strf<i>", "indx<i>", "odml", "dmlh",
 // "movi" (first RIFF), "idx1", "avix<r>" (the RIFF), "movi<r>", "ix<r>" (r = 1..).
-TRiffImage MakeDvAvi(const TAviSpec& spec);
+TRiffImage MakeDvAvi(const TAviSpec& recipe);
 
 // A folder removed with everything in it when the object goes.
 class TTempFolder {

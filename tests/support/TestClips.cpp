@@ -15,15 +15,15 @@ TDatecode Date(int year, int month, int day, int hour, int minute, int second) {
     return d;
 }
 
-TClipSpec Spec(bool ntsc, bool wide, TDvAviType type, std::vector<TClipRecording> recordings,
+TClipSpec Recipe(bool ntsc, bool wide, TDvAviType type, std::vector<TClipRecording> recordings,
                std::optional<TClipAudio> audio = TClipAudio{}) {
-    TClipSpec spec;
-    spec.Ntsc = ntsc;
-    spec.Wide = wide;
-    spec.Type = type;
-    spec.Recordings = std::move(recordings);
-    spec.Audio = audio;
-    return spec;
+    TClipSpec recipe;
+    recipe.Ntsc = ntsc;
+    recipe.Wide = wide;
+    recipe.Type = type;
+    recipe.Recordings = std::move(recordings);
+    recipe.Audio = audio;
+    return recipe;
 }
 
 std::vector<TTestClip> MakeTable() {
@@ -34,24 +34,24 @@ std::vector<TTestClip> MakeTable() {
     const TClipAudio dv32{32000, 12, 1};
     std::vector<TTestClip> clips;
 
-    TClipSpec type1Ntsc = Spec(true, false, T1, {{Date(2007, 8, 15, 14, 30, 0), 60}}, pcm48);
+    TClipSpec type1Ntsc = Recipe(true, false, T1, {{Date(2007, 8, 15, 14, 30, 0), 60}}, pcm48);
     type1Ntsc.StartTimecode = {0, 12, 59, 20};  // 00:13:00;02 follows 00:12:59;29
     clips.push_back({Type1Ntsc43, "type1-ntsc-4x3.avi", type1Ntsc});
     clips.push_back({Type1Pal169, "type1-pal-16x9.avi",
-                     Spec(false, true, T1, {{Date(2010, 2, 16, 21, 36, 28), 50}}, dv32)});
+                     Recipe(false, true, T1, {{Date(2010, 2, 16, 21, 36, 28), 50}}, dv32)});
     clips.push_back({Type2Pal43, "type2-pal-4x3.avi",
-                     Spec(false, false, T2, {{Date(2009, 12, 31, 23, 59, 58), 75}}, pcm48)});
+                     Recipe(false, false, T2, {{Date(2009, 12, 31, 23, 59, 58), 75}}, pcm48)});
     clips.push_back({Type2Pal169, "type2-pal-16x9.avi",
-                     Spec(false, true, T2, {{Date(2015, 5, 1, 8, 0, 0), 50}}, pcm48)});
+                     Recipe(false, true, T2, {{Date(2015, 5, 1, 8, 0, 0), 50}}, pcm48)});
     clips.push_back(
         {Type2TwoAudio, "type2-two-audio.avi",
-         Spec(false, false, T2, {{Date(2004, 3, 7, 11, 22, 33), 40}}, TClipAudio{32000, 12, 2})});
+         Recipe(false, false, T2, {{Date(2004, 3, 7, 11, 22, 33), 40}}, TClipAudio{32000, 12, 2})});
     clips.push_back({Type2Pal32k12, "type2-pal-32k12.avi",
-                     Spec(false, false, T2, {{Date(2003, 11, 2, 16, 5, 9), 40}}, dv32)});
+                     Recipe(false, false, T2, {{Date(2003, 11, 2, 16, 5, 9), 40}}, dv32)});
     clips.push_back(
-        {NoDatecode, "no-datecode.avi", Spec(false, false, T2, {{std::nullopt, 40}}, pcm48)});
+        {NoDatecode, "no-datecode.avi", Recipe(false, false, T2, {{std::nullopt, 40}}, pcm48)});
 
-    TClipSpec three = Spec(false, false, T2,
+    TClipSpec three = Recipe(false, false, T2,
                            {{Date(2021, 6, 12, 10, 15, 30), 40},
                             {Date(2021, 6, 12, 14, 2, 5), 30},
                             {Date(2021, 6, 13, 9, 0, 0), 50}},
@@ -59,17 +59,17 @@ std::vector<TTestClip> MakeTable() {
     three.StartTimecode = {1, 0, 0, 0};
     clips.push_back({ThreeRecordings, "three-recordings.avi", three});
     clips.push_back({LostDatecode, "lost-datecode.avi",
-                     Spec(false, false, T2,
+                     Recipe(false, false, T2,
                           {{Date(2012, 8, 20, 18, 0, 0), 30},
                            {std::nullopt, 20},
                            {Date(2012, 8, 20, 18, 45, 10), 30}},
                           pcm48)});
 
-    TClipSpec odml = Spec(true, true, T2, {{Date(2019, 9, 9, 9, 9, 9), 90}}, pcm48);
+    TClipSpec odml = Recipe(true, true, T2, {{Date(2019, 9, 9, 9, 9, 9), 90}}, pcm48);
     odml.RiffSizeLimit = 3 << 19;  // 1.5 MiB: about a dozen frames a RIFF
     clips.push_back({OpenDml, "opendml.avi", odml});
     clips.push_back({Silent, "silent.avi",
-                     Spec(false, false, T2, {{Date(2018, 1, 2, 3, 4, 5), 30}}, std::nullopt)});
+                     Recipe(false, false, T2, {{Date(2018, 1, 2, 3, 4, 5), 30}}, std::nullopt)});
     return clips;
 }
 
@@ -80,7 +80,7 @@ std::filesystem::path TTestClip::Path() const {
 }
 
 int TTestClip::AudioStreams() const {
-    return Spec.Type == TDvAviType::Type2 && Spec.Audio ? Spec.Audio->Streams : 0;
+    return Recipe.Type == TDvAviType::Type2 && Recipe.Audio ? Recipe.Audio->Streams : 0;
 }
 
 std::filesystem::path TestClipsDir() {

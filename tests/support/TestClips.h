@@ -2,7 +2,7 @@
 // The real DV AVI clips that the fixture program make_test_clips writes once
 // into the build tree (CTest fixture "test_clips"), and what each one holds.
 // Tests that read them are registered with FIXTURES test_clips. Every
-// expected value comes from the clip's spec: the frame count, the datecode
+// expected value comes from the clip's recipe: the frame count, the datecode
 // and timecode of any frame, the sound.
 
 #include <cstdint>
@@ -31,26 +31,26 @@ enum class TTestClipId {
 struct TTestClip {
     TTestClipId Id;
     const char* FileName;
-    TClipSpec Spec;
+    TClipSpec Recipe;
 
     std::filesystem::path Path() const;
-    int DvType() const { return static_cast<int>(Spec.Type); }
-    bool Ntsc() const { return Spec.Ntsc; }
-    bool Wide() const { return Spec.Wide; }
-    std::int64_t FrameCount() const { return ClipFrameCount(Spec); }
-    int RecordingCount() const { return static_cast<int>(Spec.Recordings.size()); }
+    int DvType() const { return static_cast<int>(Recipe.Type); }
+    bool Ntsc() const { return Recipe.Ntsc; }
+    bool Wide() const { return Recipe.Wide; }
+    std::int64_t FrameCount() const { return ClipFrameCount(Recipe); }
+    int RecordingCount() const { return static_cast<int>(Recipe.Recordings.size()); }
     std::int64_t FirstFrame(int recording) const {
-        return ClipFirstFrameOfRecording(Spec, recording);
+        return ClipFirstFrameOfRecording(Recipe, recording);
     }
     // PCM streams of a type 2 file; 0 for type 1 and for clips without sound.
     int AudioStreams() const;
-    int AudioRate() const { return Spec.Audio ? Spec.Audio->SampleRate : 0; }
-    int DvAudioBits() const { return Spec.Audio ? Spec.Audio->DvBits : 0; }
-    std::int64_t AudioSamples() const { return ClipAudioSampleCount(Spec); }
+    int AudioRate() const { return Recipe.Audio ? Recipe.Audio->SampleRate : 0; }
+    int DvAudioBits() const { return Recipe.Audio ? Recipe.Audio->DvBits : 0; }
+    std::int64_t AudioSamples() const { return ClipAudioSampleCount(Recipe); }
     bool DatecodeAt(std::int64_t frame, TDatecode& out) const {
-        return ClipDatecodeAt(Spec, frame, out);
+        return ClipDatecodeAt(Recipe, frame, out);
     }
-    TTimecode TimecodeAt(std::int64_t frame) const { return ClipTimecodeAt(Spec, frame); }
+    TTimecode TimecodeAt(std::int64_t frame) const { return ClipTimecodeAt(Recipe, frame); }
 };
 
 // Test names and failure messages show the clip by its file name.

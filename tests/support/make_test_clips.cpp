@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     for (const test::TTestClip& clip : test::TestClips()) {
         std::string error;
-        if (MakeClip(clip.Spec, dir / clip.FileName, error)) {
+        if (MakeClip(clip.Recipe, dir / clip.FileName, error)) {
             std::printf("%s: %lld frames\n", clip.FileName,
                         static_cast<long long>(clip.FrameCount()));
         } else {
