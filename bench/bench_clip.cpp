@@ -46,7 +46,8 @@ BENCHMARK(BM_AviWriterType2Pal)->Arg(1500)->Unit(benchmark::kMillisecond)->UseRe
 void BM_MakeClip(benchmark::State& state) {
     TClipSpec recipe = DemoClipSpec();
     for (auto& r : recipe.Recordings)
-        r.FrameCount = static_cast<int>(state.range(0) / static_cast<std::int64_t>(recipe.Recordings.size()));
+        r.FrameCount =
+            static_cast<int>(state.range(0) / static_cast<std::int64_t>(recipe.Recordings.size()));
     const fs::path path = BenchFile("tavrel-bench-clip");
     for (auto _ : state) {
         std::string error;

@@ -51,15 +51,16 @@ bool EncodePictures(const TClipSpec& recipe, int recording, int count,
     gst_object_unref(encoder);
 
     const auto& colours = kColours[recording % std::size(kColours)];
-    const char* par = recipe.Ntsc ? (recipe.Wide ? "32/27" : "8/9") : (recipe.Wide ? "64/45" : "16/15");
+    const char* par =
+        recipe.Ntsc ? (recipe.Wide ? "32/27" : "8/9") : (recipe.Wide ? "64/45" : "16/15");
     char description[512];
     std::snprintf(description, sizeof description,
                   "videotestsrc pattern=ball background-color=%u foreground-color=%u "
                   "num-buffers=%d ! video/x-raw,format=%s,width=720,height=%d,framerate=%s,"
                   "pixel-aspect-ratio=%s ! avenc_dvvideo ! "
                   "appsink name=sink sync=false",
-                  colours[0], colours[1], count, recipe.Ntsc ? "Y41B" : "I420", recipe.Ntsc ? 480 : 576,
-                  recipe.Ntsc ? "30000/1001" : "25/1", par);
+                  colours[0], colours[1], count, recipe.Ntsc ? "Y41B" : "I420",
+                  recipe.Ntsc ? 480 : 576, recipe.Ntsc ? "30000/1001" : "25/1", par);
     GError* parseError = nullptr;
     GstElement* pipeline = gst_parse_launch(description, &parseError);
     if (parseError) {
@@ -338,9 +339,11 @@ bool MakeClip(const TClipSpec& recipe, const std::filesystem::path& path, std::s
     options.Type = recipe.Type;
     options.RiffSizeLimit = recipe.RiffSizeLimit;
     options.Info = recipe.Info;
-    const int audioStreams = recipe.Type == TDvAviType::Type2 && recipe.Audio ? recipe.Audio->Streams : 0;
+    const int audioStreams =
+        recipe.Type == TDvAviType::Type2 && recipe.Audio ? recipe.Audio->Streams : 0;
     for (int i = 0; i < audioStreams; ++i)
-        options.AudioStreams.push_back({static_cast<std::uint32_t>(recipe.Audio->SampleRate), 2, 16});
+        options.AudioStreams.push_back(
+            {static_cast<std::uint32_t>(recipe.Audio->SampleRate), 2, 16});
     std::vector<TToneMaker> tones;
     for (int i = 0; i < audioStreams; ++i) tones.emplace_back(recipe.Audio->SampleRate, i);
 
@@ -411,7 +414,7 @@ TClipSpec DemoClipSpec() {
     };
     // Two recordings of five seconds, a day apart.
     recipe.Recordings = {{datecode(2024, 7, 14, 10, 30, 0), 125},
-                       {datecode(2024, 7, 15, 16, 45, 12), 125}};
+                         {datecode(2024, 7, 15, 16, 45, 12), 125}};
     recipe.Info = {{"ISFT", "Tavrel"}};
     return recipe;
 }

@@ -25,7 +25,7 @@ std::vector<std::uint8_t> TestFrame(TStandard standard, int index, std::uint8_t 
     recipe.Standard = standard;
     recipe.Datecode = test::Datecode(2026, 12, 10, 9, 30, index / 25 % 60);
     recipe.Timecode = TTimecode{0, 0, static_cast<std::uint8_t>(index / 25 % 60),
-                              static_cast<std::uint8_t>(index % 25)};
+                                static_cast<std::uint8_t>(index % 25)};
     recipe.DisplayMode = displayMode;
     auto frame = test::MakeFrame(recipe);
     for (int i = 0; i < 4; ++i) frame[1000 + i] = static_cast<std::uint8_t>(index >> (8 * i));

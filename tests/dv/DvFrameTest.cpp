@@ -562,7 +562,8 @@ TEST(DvFrameTimecode, WriteTimecodeRewritesExistingPacksAndKeepsTheirSpareBits) 
     auto full = Frame();
     for (int s = 0; s < 12; ++s)
         for (int slot = 0; slot < 12; ++slot)
-            test::PutPack(full, s, TPackArea::Subcode, slot, test::DatePack(recipe.Datecode.value()));
+            test::PutPack(full, s, TPackArea::Subcode, slot,
+                          test::DatePack(recipe.Datecode.value()));
     const auto copy = full;
     WriteTimecode(full, 12, TTimecode{1, 1, 1, 1});
     EXPECT_EQ(full, copy);

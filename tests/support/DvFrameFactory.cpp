@@ -174,9 +174,9 @@ std::vector<std::uint8_t> MakeFrame(const TFrameSpec& recipe) {
         // AAUX: 0x50..0x54 in audio blocks 3..7 of even sequences, 0..4 of odd ones.
         if (recipe.Audio) {
             const int first = (s % 2 == 0) ? 3 : 0;
-            PutAudioPack(
-                frame, s, first,
-                AudioSourcePack(recipe.AudioRateCode, recipe.AudioQuantCode, recipe.AudioChannelBits));
+            PutAudioPack(frame, s, first,
+                         AudioSourcePack(recipe.AudioRateCode, recipe.AudioQuantCode,
+                                         recipe.AudioChannelBits));
             PutAudioPack(frame, s, first + 1, TPack{kPackAudioControl, 0x03, 0xCF, 0xA0, 0xFF});
             if (recipe.Datecode) {
                 TPack date = DatePack(*recipe.Datecode);

@@ -255,7 +255,8 @@ std::vector<TChunk> Movi(const TAviSpec& recipe, int streams, int riff) {
     return chunks;
 }
 
-std::vector<TChunk> DvAviChunks(const TAviSpec& recipe, const std::vector<TIndexEntry>& videoIndex) {
+std::vector<TChunk> DvAviChunks(const TAviSpec& recipe,
+                                const std::vector<TIndexEntry>& videoIndex) {
     const bool pal = recipe.Pal;
     const std::uint32_t scale = pal ? 1 : 1001;
     const std::uint32_t rate = pal ? 25 : 30000;
@@ -275,13 +276,13 @@ std::vector<TChunk> DvAviChunks(const TAviSpec& recipe, const std::vector<TIndex
         std::vector<TChunk> strl;
         if (s == 0) {
             strl.push_back(Chunk("strh",
-                                 StrhPayload(recipe.Type == 1 ? "iavs" : "vids", recipe.Handler, scale,
-                                             rate, frames, recipe.StrhSize),
+                                 StrhPayload(recipe.Type == 1 ? "iavs" : "vids", recipe.Handler,
+                                             scale, rate, frames, recipe.StrhSize),
                                  "strh" + n));
-            strl.push_back(Chunk(
-                "strf",
-                recipe.Type == 1 ? DvInfoPayload(pal) : BitmapInfoPayload("dvsd", 720, height, true),
-                "strf" + n));
+            strl.push_back(Chunk("strf",
+                                 recipe.Type == 1 ? DvInfoPayload(pal)
+                                                  : BitmapInfoPayload("dvsd", 720, height, true),
+                                 "strf" + n));
         } else {
             strl.push_back(Chunk("strh",
                                  StrhPayload("auds", "", 1, 48000, frames * 1920, recipe.StrhSize),
@@ -346,7 +347,8 @@ TRiffImage MakeDvAvi(const TAviSpec& recipe) {
     for (int r = 0; r <= recipe.AvixRiffs; ++r) {
         const std::uint64_t payload = first.At("ix" + std::to_string(r));
         const std::uint32_t size = Get32(first.Bytes, payload - 4);
-        entries.push_back({payload - 8, size + 8, static_cast<std::uint32_t>(recipe.FramesPerRiff)});
+        entries.push_back(
+            {payload - 8, size + 8, static_cast<std::uint32_t>(recipe.FramesPerRiff)});
     }
     return Build(DvAviChunks(recipe, entries));
 }

@@ -16,7 +16,7 @@ TDatecode Date(int year, int month, int day, int hour, int minute, int second) {
 }
 
 TClipSpec Recipe(bool ntsc, bool wide, TDvAviType type, std::vector<TClipRecording> recordings,
-               std::optional<TClipAudio> audio = TClipAudio{}) {
+                 std::optional<TClipAudio> audio = TClipAudio{}) {
     TClipSpec recipe;
     recipe.Ntsc = ntsc;
     recipe.Wide = wide;
@@ -52,18 +52,18 @@ std::vector<TTestClip> MakeTable() {
         {NoDatecode, "no-datecode.avi", Recipe(false, false, T2, {{std::nullopt, 40}}, pcm48)});
 
     TClipSpec three = Recipe(false, false, T2,
-                           {{Date(2021, 6, 12, 10, 15, 30), 40},
-                            {Date(2021, 6, 12, 14, 2, 5), 30},
-                            {Date(2021, 6, 13, 9, 0, 0), 50}},
-                           pcm48);
+                             {{Date(2021, 6, 12, 10, 15, 30), 40},
+                              {Date(2021, 6, 12, 14, 2, 5), 30},
+                              {Date(2021, 6, 13, 9, 0, 0), 50}},
+                             pcm48);
     three.StartTimecode = {1, 0, 0, 0};
     clips.push_back({ThreeRecordings, "three-recordings.avi", three});
     clips.push_back({LostDatecode, "lost-datecode.avi",
                      Recipe(false, false, T2,
-                          {{Date(2012, 8, 20, 18, 0, 0), 30},
-                           {std::nullopt, 20},
-                           {Date(2012, 8, 20, 18, 45, 10), 30}},
-                          pcm48)});
+                            {{Date(2012, 8, 20, 18, 0, 0), 30},
+                             {std::nullopt, 20},
+                             {Date(2012, 8, 20, 18, 45, 10), 30}},
+                            pcm48)});
 
     TClipSpec odml = Recipe(true, true, T2, {{Date(2019, 9, 9, 9, 9, 9), 90}}, pcm48);
     odml.RiffSizeLimit = 3 << 19;  // 1.5 MiB: about a dozen frames a RIFF
