@@ -91,14 +91,4 @@ QString FileNamePreview(const QString& pattern, const QString& dateFormat, TDate
     return Expand(pattern, v);
 }
 
-TDateTime CurrentDateTimeValue() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    TDateTime value = 0;
-    TryEncodeDateTime({d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()},
-                      value);
-    return value;
-}
-
 }  // namespace tavrel

@@ -38,6 +38,5 @@ QString FileNamePreview(const QString& pattern, const QString& dateFormat, TDate
                         const TFormatSettings* regional = nullptr);
 
 // The local date and time of the clock, as a date-time value.
-TDateTime CurrentDateTimeValue();
 
 }  // namespace tavrel
