@@ -37,6 +37,4 @@ QString ExpandFileName(const QString& pattern, const QString& dateFormat, const 
 QString FileNamePreview(const QString& pattern, const QString& dateFormat, TDateTime now,
                         const TFormatSettings* regional = nullptr);
 
-// The local date and time of the clock, as a date-time value.
-
 }  // namespace tavrel
